@@ -1,0 +1,58 @@
+#include "assets/atomic_file.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+bool AtomicFile::Open(const std::string& path) {
+    Discard();
+    path_ = path;
+    failed_ = false;
+    file_ = std::fopen(TemporaryName(path).c_str(), "wb");
+    return file_ != nullptr;
+}
+
+void AtomicFile::Write(const void* data, std::size_t size) {
+    if (file_ == nullptr) {
+        failed_ = true;
+        return;
+    }
+    if (size != 0 && std::fwrite(data, 1, size, file_) != size) {
+        failed_ = true;
+    }
+}
+
+bool AtomicFile::Commit() {
+    if (file_ == nullptr) {
+        return false;
+    }
+    bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    ok = (std::fclose(file_) == 0) && ok;
+    file_ = nullptr;
+    const std::string temporary = TemporaryName(path_);
+    if (ok) {
+        ok = std::rename(temporary.c_str(), path_.c_str()) == 0;
+    }
+    if (!ok) {
+        std::remove(temporary.c_str());
+    }
+    return ok;
+}
+
+void AtomicFile::Discard() {
+    if (file_ == nullptr) {
+        return;
+    }
+    std::fclose(file_);
+    file_ = nullptr;
+    std::remove(TemporaryName(path_).c_str());
+}
+
+bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
+    AtomicFile file;
+    if (!file.Open(path)) {
+        return false;
+    }
+    file.Write(data, size);
+    return file.Commit();
+}
