@@ -1,0 +1,87 @@
+// The geometry shared by every instance of one actor or prop: materials, textures, vertices,
+// normals, quad faces, the named node hierarchy, and the faces grouped for drawing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "assets/texture.h"
+#include "geometry/math.h"
+
+struct Material {
+    float diffuse[3];   // bytes / 255
+    float extra1;
+    float specular[3];  // bytes / 255
+    float extra2;
+    float shininess;    // file value * 128
+    float further[6];
+};
+
+struct TextureLayer {
+    std::int32_t textureIndex;
+    float values[3];
+    std::uint8_t flags[2];
+    float uv[4][2];  // one (u, v) per corner; v is held as 1 - v of the file
+};
+
+struct Face {
+    std::int32_t material;
+    std::int32_t vertex[4];  // corners in drawing order
+    std::int32_t normal[4];
+    std::int32_t layerCount;
+    std::int32_t firstLayer;  // index into Mesh::layers; only the first layer is drawn
+};
+
+struct MeshNode {
+    MeshNode* parent = nullptr;
+    MeshNode* firstChild = nullptr;
+    MeshNode* nextSibling = nullptr;
+    float points[9] = {};  // attachment origin and two further points
+    std::int32_t vertexCount = 0;
+    std::vector<std::int32_t> vertices;
+    std::uint32_t hash = 0;  // NameHash(name)
+    char name[128] = {};
+};
+
+struct FaceGroup {
+    float shininess = 0;
+    float specular[3] = {};
+    float diffuse[3] = {};
+    std::int32_t textureIndex = -1;  // -1: faces without a layer
+    std::int32_t faceCount = 0;
+    std::vector<std::int32_t> faces;  // ascending
+};
+
+class Mesh {
+public:
+    // 1 when every section was read, 0 at the first failure.
+    int Load(const std::string& fileName, TextureParams& params);
+    // 1 if the face-group file exists already or was written, 0 if it cannot be created.
+    int BuildGroupFile(const std::string& fileName);
+    // 1 when read, 0 when the file cannot be opened or does not hold valid groups.
+    int ReadGroupFile(const std::string& fileName);
+    // The first node in pre-order with this name hash, or null.
+    const MeshNode* FindNode(std::uint32_t hash) const;
+    MeshNode* FindNode(std::uint32_t hash);
+
+    std::int32_t materialCount = 0;
+    std::vector<Material> materials;
+    std::int32_t textureCount = 0;
+    std::unique_ptr<Texture[]> textures;
+    std::int32_t vertexCount = 0;
+    std::vector<Vec3> vertices;
+    std::int32_t normalCount = 0;
+    std::vector<Vec3> normals;
+    std::vector<std::int32_t> vertexToNormal;  // per vertex: normal of its last face corner, or -1
+    std::int32_t faceCount = 0;
+    std::vector<Face> faces;
+    std::vector<TextureLayer> layers;  // every face's layers, face by face
+    std::int32_t nodeCount = 0;
+    std::vector<std::unique_ptr<MeshNode>> nodes;  // pre-order; nodes[0] is the root
+    MeshNode* root = nullptr;
+    std::int32_t groupCount = 0;
+    std::vector<FaceGroup> groups;
+    float radius = 0;
+};

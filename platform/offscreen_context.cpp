@@ -1,0 +1,32 @@
+#include "platform/offscreen_context.h"
+
+#include <SDL.h>
+
+OffscreenContext::~OffscreenContext() {
+    if (context_ != nullptr) SDL_GL_DeleteContext(context_);
+    if (window_ != nullptr) SDL_DestroyWindow(static_cast<SDL_Window*>(window_));
+    if (window_ != nullptr || context_ != nullptr) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool OffscreenContext::Create(int width, int height) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_Window* window = SDL_CreateWindow("vorn offscreen", 0, 0, width, height,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window == nullptr) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    window_ = window;
+    context_ = SDL_GL_CreateContext(window);
+    return context_ != nullptr && SDL_GL_MakeCurrent(window, context_) == 0;
+}
+
+void OffscreenContext::SwapBuffers() {
+    if (window_ != nullptr) SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_));
+}
