@@ -222,15 +222,6 @@ TEST(BinaryTreeRecord, ReadingStopsAfterOneTree) {
     EXPECT_EQ(file.ReadInt32(), 12345);
 }
 
-TEST(BinaryTreeRecord, WriterRefusesNodesThatAreNotBinary) {
-    TempDir dir;
-    Zt18DOP node;
-    node.CreateChildren(3);
-    EXPECT_EQ(WriteTree(dir, node, Form::kBinary), "FAILED");
-    node.CreateChildren(1);
-    EXPECT_EQ(WriteTree(dir, node, Form::kBinary), "FAILED");
-}
-
 Bytes& TaggedHeader(Bytes& b, std::int32_t tag, int seed, std::int32_t count) {
     b.Int(tag);
     return SampleSlabs(b, seed).Int(count);
@@ -306,13 +297,18 @@ TEST(TaggedTreeRecord, MalformedFilesAreRejectedBeforeChildrenAreMade) {
     EXPECT_EQ(WriteTree(dir, deepest, Form::kTagged), TaggedChain(Zt18DOP::kMaxDepth));
 }
 
-TEST(TaggedTreeRecord, WriterRefusesInconsistentCounts) {
+TEST(TreeWriters, RefuseNodesTheirFormCannotDescribe) {
     TempDir dir;
     Zt18DOP node;
-    node.childCount = 2;  // no array behind it
-    EXPECT_EQ(WriteTree(dir, node, Form::kTagged), "FAILED");
-    node.childCount = -1;
-    EXPECT_EQ(WriteTree(dir, node, Form::kTagged), "FAILED");
+    node.CreateChildren(3);
+    EXPECT_EQ(WriteTree(dir, node, Form::kBinary), "FAILED") << "binary nodes have 0 or 2";
+    node.CreateChildren(1);
+    EXPECT_EQ(WriteTree(dir, node, Form::kBinary), "FAILED");
+    Zt18DOP tagged;
+    tagged.childCount = 2;  // no array behind it
+    EXPECT_EQ(WriteTree(dir, tagged, Form::kTagged), "FAILED");
+    tagged.childCount = -1;
+    EXPECT_EQ(WriteTree(dir, tagged, Form::kTagged), "FAILED");
 }
 
 }  // namespace

@@ -17,21 +17,6 @@ void ExpectEmpty(const Zt18DOP& dop) {
     }
 }
 
-TEST(Zt18DOP, ConstructedNodeIsALeafWithTagMinusOne) {
-    Zt18DOP dop;
-    EXPECT_EQ(dop.children, nullptr);
-    EXPECT_EQ(dop.childCount, 0);
-    EXPECT_EQ(dop.tag, -1);
-    dop.CreateChildren(3);
-    ASSERT_NE(dop.children, nullptr);
-    EXPECT_EQ(dop.childCount, 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(dop.children[i].tag, -1);
-    dop.CreateChildren(0);
-    EXPECT_EQ(dop.children, nullptr);
-    EXPECT_EQ(dop.childCount, 0);
-}
-
 TEST(Zt18DOP, ResetThroughTheBaseEmptiesSlabsAndKeepsTheRest) {
     Zt18DOP dop;
     const std::vector<Vec3> v = {{1, 2, 3}};
