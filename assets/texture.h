@@ -14,9 +14,9 @@ struct TextureParams {
     GLenum minFilter = GL_LINEAR_MIPMAP_LINEAR;
     GLenum envMode = GL_REPLACE;  // not applied by the build; the renderer sets GL_REPLACE
     std::int32_t alphaMode = 0;
-    std::int32_t buildMode = 0;   // 0: GLU mipmap chain, 1: single level, else the build fails
+    std::int32_t buildMode = 0;  // 0: GLU mipmap chain, 1: single level, else the build fails
     std::uint8_t keyColor[3] = {0, 0, 0};
-    std::int32_t width = 0;       // set from the mesh's texture record before each build
+    std::int32_t width = 0;  // set from the mesh's texture record before each build
     std::int32_t height = 0;
 };
 
@@ -34,7 +34,11 @@ struct Texture {
 
     // 1 when the image was decoded ("tga" or "bmp", in any case), 0 otherwise.
     int LoadImage(const std::string& fileName);
-    // The OpenGL texture name, or 0. Needs a current context.
+    // The OpenGL texture name, or 0. Needs a current context. Uploads the image at its own
+    // size and depth (the record's size, which the parameters carry, is the same for every
+    // well-formed mesh): 24-bit pixels as they are, 32-bit TGA pixels with their own alpha,
+    // 16-bit ones widened to 24 bits; a non-zero alpha mode replaces any alpha with the
+    // generated one. Nothing is created when it fails.
     GLuint Build(const TextureParams& params);
     // Frees the decoded image and any generated pixel data; the OpenGL name stays.
     void ReleaseImage();
@@ -44,10 +48,11 @@ struct Texture {
     std::int16_t recordHeight = 0;
     std::unique_ptr<TgaImage> tga;
     std::unique_ptr<BitmapImage> bitmap;
-    int kind = 0;  // 0 = TGA, 1 = BMP
+    int kind = 0;                          // 0 = TGA, 1 = BMP
     const std::uint8_t* pixels = nullptr;  // what the build hands to OpenGL
+    std::vector<std::uint8_t> generated;   // pixels the build made: widened, or with alpha
     int width = 0;
-    int bitsPerPixel = 24;
+    int bitsPerPixel = 24;  // of the uploaded pixels
     int height = 0;
     int buildMode = 0;
     GLuint name = 0;

@@ -1,0 +1,422 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+
+#include "assets/bitmap_image.h"
+#include "assets/image_writer.h"
+#include "image_test_support.h"
+#include "tests/temp_dir.h"
+
+namespace {
+
+const char kConversionError[] = "Image file conversion error.";
+const char kUnknownFormat[] = "Unknown DIB file format.";
+
+class BitmapImageTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<BitmapImage> Decode(const Bytes& bytes, const std::string& name = "x.bmp") {
+        const std::string path = dir.File(name);
+        WriteFileBytes(path, bytes);
+        return LoadBitmapImage(path);
+    }
+    // Decodes and expects a failure with `message`.
+    void ExpectFailure(const Bytes& bytes, const std::string& message) {
+        EXPECT_EQ(Decode(bytes), nullptr);
+        EXPECT_EQ(recorder.Take(), message);
+    }
+
+    TempDir dir;
+    MessageRecorder recorder;
+};
+
+// The fixture, and the file whose stb_image decode is its reference.
+struct FixturePair {
+    const char* file;
+    const char* reference;
+};
+
+const FixturePair kFixtures[] = {
+    {"bmp24.bmp", "bmp24.bmp"},
+    {"bmp32.bmp", "bmp32.bmp"},
+    {"bmp8.bmp", "bmp8.bmp"},
+    {"bmp4.bmp", "bmp4.bmp"},
+    {"bmp1.bmp", "bmp1.bmp"},
+    {"bmp8-runs.bmp", "bmp8-runs.bmp"},
+    {"bmp8-rle.bmp", "bmp8-runs.bmp"},  // stb_image reads no RLE: its uncompressed twin
+    {"os2-24.bmp", "os2-24.bmp"},
+    {"os2-16.bmp", "bmp16-555-v5.bmp"},
+    // stb_image sizes OS/2 palettes from the pixel offset, 12 bytes short: 40-byte twins
+    {"os2-8.bmp", "bmp8.bmp"},
+    {"os2-4.bmp", "bmp4.bmp"},
+    {"os2-1.bmp", "bmp1.bmp"},
+    {"bmp16.bmp", "bmp16-555-v5.bmp"},
+    {"bmp16-565.bmp", "bmp16-565-v5.bmp"},
+    {"bmp16-4444.bmp", "bmp16-4444-v5.bmp"},
+    {"bmp32-bitfields.bmp", "bmp32-v5.bmp"},
+};
+
+TEST_F(BitmapImageTest, AgreesWithStbImageOnImageMagickFiles) {
+    for (const FixturePair& pair : kFixtures) {
+        SCOPED_TRACE(pair.file);
+        ReferenceImage reference;
+        ASSERT_TRUE(LoadReference(Fixture(pair.reference), 3, reference));
+        const auto image = LoadBitmapImage(Fixture(pair.file));
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->width, reference.width);
+        EXPECT_EQ(image->height, reference.height);
+        // Ours are bottom row first, stb_image's top row first.
+        EXPECT_EQ(image->pixels, FlipRows(reference.pixels, reference.width * 3));
+    }
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(BitmapImageTest, FixturesAreTheLayoutsTheyAreNamedFor) {
+    // bit count and compression of each fixture, so that a regenerated set still covers them
+    const struct {
+        const char* file;
+        int headerSize, bitCount, compression;
+    } expected[] = {
+        {"bmp1.bmp", 40, 1, 0},
+        {"bmp4.bmp", 40, 4, 0},
+        {"bmp8.bmp", 40, 8, 0},
+        {"bmp8-rle.bmp", 40, 8, 1},
+        {"bmp16.bmp", 40, 16, 0},
+        {"bmp16-565.bmp", 40, 16, 3},
+        {"bmp24.bmp", 40, 24, 0},
+        {"bmp32.bmp", 40, 32, 0},
+        {"os2-1.bmp", 12, 1, 0},
+        {"os2-16.bmp", 12, 16, 0},
+        {"bmp32-bitfields.bmp", 40, 32, 3},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.file);
+        const Bytes b = ReadFileBytes(Fixture(e.file));
+        ASSERT_GT(b.size(), 54u);
+        EXPECT_EQ(b[14], e.headerSize);
+        EXPECT_EQ(b[e.headerSize == 12 ? 24 : 28], e.bitCount);
+        if (e.headerSize == 40) {
+            EXPECT_EQ(b[30], e.compression);
+        }
+    }
+}
+
+TEST_F(BitmapImageTest, ComparesTheRedGreenBlueOrderWithAKnownPixel) {
+    // Independent of stb_image: one red, one green, one blue pixel in a 24-bit file.
+    BmpSpec spec;
+    spec.width = 3;
+    spec.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};  // blue, green, red order + pad
+    const auto image = Decode(spec.Build());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255}));
+}
+
+TEST_F(BitmapImageTest, FivePixelRowsAreFifteenBytes) {
+    Bytes rgb;
+    for (int i = 0; i < 5 * 3; ++i) {
+        for (int c = 0; c < 3; ++c)
+            rgb.push_back(std::uint8_t(i * 16 + c));
+    }
+    const Bytes file = EncodeBmp24(5, 3, rgb);
+    ASSERT_EQ(file.size(), 54u + 3 * 16);  // each stored row has one padding byte
+    const auto image = Decode(file);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixels.size(), 45u);
+    EXPECT_EQ(image->pixels, rgb);
+}
+
+// A 40-byte, uncompressed file turned top-down: rows reversed, height negated.
+Bytes TopDownTwin(const Bytes& file) {
+    const auto u32 = [&](std::size_t at) {
+        return std::uint32_t(file[at] | file[at + 1] << 8 | file[at + 2] << 16 |
+                             file[at + 3] << 24);
+    };
+    const std::uint32_t offset = u32(10);
+    const auto width = std::int32_t(u32(18));
+    const auto height = std::int32_t(u32(22));
+    const int bitCount = file[28];
+    const std::size_t stride = (std::size_t(width) * bitCount + 31) / 32 * 4;
+    Bytes pixels(file.begin() + offset, file.begin() + offset + long(stride * height));
+    Bytes twin(file.begin(), file.begin() + offset);
+    const Bytes flipped = FlipRows(pixels, int(stride));
+    twin.insert(twin.end(), flipped.begin(), flipped.end());
+    const auto negative = std::uint32_t(-height);
+    for (int i = 0; i < 4; ++i)
+        twin[22 + i] = std::uint8_t(negative >> (8 * i));
+    return twin;
+}
+
+TEST_F(BitmapImageTest, TopDownFilesDecodeLikeTheirBottomUpTwin) {
+    for (const char* name : {"bmp24.bmp", "bmp32.bmp", "bmp8.bmp", "bmp4.bmp", "bmp1.bmp",
+                             "bmp16.bmp", "bmp16-565.bmp"}) {
+        SCOPED_TRACE(name);
+        const auto bottomUp = LoadBitmapImage(Fixture(name));
+        const auto topDown = Decode(TopDownTwin(ReadFileBytes(Fixture(name))));
+        ASSERT_NE(bottomUp, nullptr);
+        ASSERT_NE(topDown, nullptr);
+        EXPECT_EQ(topDown->width, bottomUp->width);
+        EXPECT_EQ(topDown->height, bottomUp->height);
+        EXPECT_EQ(topDown->pixels, bottomUp->pixels);
+    }
+}
+
+TEST_F(BitmapImageTest, FilesWithoutFileHeaderHaveTheirPixelsAfterThePalette) {
+    for (const char* name : {"bmp8.bmp", "bmp4.bmp", "bmp24.bmp", "bmp16-565.bmp", "os2-8.bmp"}) {
+        SCOPED_TRACE(name);
+        const Bytes file = ReadFileBytes(Fixture(name));
+        const auto whole = LoadBitmapImage(Fixture(name));
+        const auto bare = Decode(Bytes(file.begin() + 14, file.end()));
+        ASSERT_NE(whole, nullptr);
+        ASSERT_NE(bare, nullptr);
+        EXPECT_EQ(bare->pixels, whole->pixels);
+    }
+}
+
+TEST_F(BitmapImageTest, ColoursUsedSetsThePaletteSize) {
+    BmpSpec spec;
+    spec.width = 4;
+    spec.bitCount = 8;
+    spec.coloursUsed = 2;
+    spec.palette = {0x102030, 0x405060};
+    spec.pixels = {1, 0, 1, 1};
+    auto image = Decode(spec.Build());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixels,
+              (Bytes{0x40, 0x50, 0x60, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x40, 0x50, 0x60}));
+    // An index beyond the palette is no colour.
+    spec.pixels = {1, 0, 2, 1};
+    ExpectFailure(spec.Build(), kConversionError);
+}
+
+TEST_F(BitmapImageTest, OtherBitFieldMasksAreWidenedByRepeatingTheirBits) {
+    BmpSpec spec;
+    spec.width = 2;
+    spec.bitCount = 16;
+    spec.compression = 3;
+    spec.masks = {0x0007, 0x0038, 0xFFC0};  // red 3 bits, green 3 bits, blue 10 bits
+    spec.pixels = {0x05, 0x00, 0xFF, 0xFF};
+    // 0x0005: red 5 -> 101 101 10; 0xFFFF: 111 -> 255, green 7 -> 255, blue top 8 bits
+    auto image = Decode(spec.Build());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixels, (Bytes{0xB6, 0, 0, 255, 255, 255}));
+    for (const std::vector<std::uint32_t>& bad :
+         {std::vector<std::uint32_t>{0x0005, 0x0038, 0xFFC0},      // gap
+          std::vector<std::uint32_t>{0x000F, 0x0038, 0xFFC0},      // overlap
+          std::vector<std::uint32_t>{0x70000, 0x0038, 0xFFC0}}) {  // beyond 16 bits
+        spec.masks = bad;
+        ExpectFailure(spec.Build(), kConversionError);
+    }
+}
+
+TEST_F(BitmapImageTest, HandBuiltRle4FileMatchesItsKnownPattern) {
+    BmpSpec spec;
+    spec.width = 5;
+    spec.height = 3;
+    spec.bitCount = 4;
+    spec.compression = 2;
+    spec.coloursUsed = 3;
+    spec.palette = {0x000010, 0x002000, 0x300000};
+    spec.pixels = {
+        5, 0x12,              // row 0: 1 2 1 2 1
+        0, 0,                 // end of line
+        0, 3,    0x01, 0x20,  // row 1: literal 0 1 2 (two bytes, already even)
+        2, 0x00,              //        then 0 0
+        0, 0,                 //
+        0, 2,    2,    0,     // row 2: move right by 2
+        1, 0x20,              //        2
+        0, 1,                 // end of bitmap: the rest stays black
+    };
+    const auto image = Decode(spec.Build());
+    ASSERT_NE(image, nullptr);
+    const Bytes c0 = {0, 0, 0x10}, c1 = {0, 0x20, 0}, c2 = {0x30, 0, 0}, black = {0, 0, 0};
+    const std::vector<Bytes> expected = {c1, c2, c1,    c2,    c1, c0,    c1,   c2,
+                                         c0, c0, black, black, c2, black, black};
+    Bytes flat;
+    for (const Bytes& p : expected)
+        flat.insert(flat.end(), p.begin(), p.end());
+    EXPECT_EQ(image->pixels, flat);
+}
+
+TEST_F(BitmapImageTest, RunLengthPacketsPastTheRowAreCutThere) {
+    BmpSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    spec.bitCount = 8;
+    spec.compression = 1;
+    spec.coloursUsed = 3;
+    spec.palette = {0x0000FF, 0x00FF00, 0xFF0000};
+    spec.pixels = {200, 1,                   // row 0: a run far past its end
+                   0,   0,                   //
+                   0,   4, 0,   1,   2, 1,   // row 1: a literal of 4 in 3 pixels
+                   0,   2, 255, 255, 7, 2};  // a delta out of the image, a run there
+    const auto image = Decode(spec.Build());
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->pixels, (Bytes{0, 255, 0, 0, 255, 0, 0, 255, 0,  //
+                                    0, 0, 255, 0, 255, 0, 255, 0, 0}));
+}
+
+TEST_F(BitmapImageTest, RunLengthDataMustCompleteTheImageOrEndIt) {
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 2;
+    spec.bitCount = 8;
+    spec.compression = 1;
+    spec.coloursUsed = 1;
+    spec.palette = {0xFFFFFF};
+    spec.pixels = {2, 0, 0, 0, 2, 0};  // both rows, no end mark: complete
+    EXPECT_NE(Decode(spec.Build()), nullptr);
+    spec.pixels = {2, 0, 0, 0, 1, 0};  // ends one pixel short
+    ExpectFailure(spec.Build(), kConversionError);
+    spec.pixels = {2, 0, 0, 1};  // ended early on purpose
+    EXPECT_NE(Decode(spec.Build()), nullptr);
+    spec.pixels = {2, 0, 0, 5, 0, 0};  // literal longer than the data
+    ExpectFailure(spec.Build(), kConversionError);
+    spec.pixels = {2, 0, 0, 2, 1};  // delta without its offsets
+    ExpectFailure(spec.Build(), kConversionError);
+    spec.pixels = {2, 1, 0, 1};  // palette index out of range in a run
+    ExpectFailure(spec.Build(), kConversionError);
+    spec.pixels = {2, 0, 0, 0, 0, 3, 0, 0, 3, 0};  // ... and in a literal
+    ExpectFailure(spec.Build(), kConversionError);
+    spec.height = -2;  // compressed bitmaps cannot be top-down
+    spec.pixels = {2, 0, 0, 0, 2, 0};
+    ExpectFailure(spec.Build(), kConversionError);
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(BitmapImageTest, RejectsLayoutsThatDescribeNoImage) {
+    BmpSpec valid;
+    valid.width = 2;
+    valid.pixels = Bytes(8, 0);
+    ASSERT_NE(Decode(valid.Build()), nullptr);
+    for (int bits : {0, 2, 3, 7, 15, 33, 64}) {
+        SCOPED_TRACE(bits);
+        BmpSpec spec = valid;
+        spec.bitCount = bits;
+        ExpectFailure(spec.Build(), kConversionError);
+    }
+    const struct {
+        int bitCount;
+        std::uint32_t compression;
+    } badCompressions[] = {{24, 1}, {8, 2}, {4, 1}, {24, 3}, {8, 3}, {24, 4}, {24, 5}, {16, 6}};
+    for (const auto& c : badCompressions) {
+        SCOPED_TRACE(c.compression);
+        BmpSpec spec = valid;
+        spec.bitCount = c.bitCount;
+        spec.compression = c.compression;
+        spec.masks = {0xF800, 0x7E0, 0x1F};
+        ExpectFailure(spec.Build(), kConversionError);
+    }
+    BmpSpec spec = valid;
+    spec.width = 0;
+    ExpectFailure(spec.Build(), kConversionError);
+    spec = valid;
+    spec.width = -2;
+    ExpectFailure(spec.Build(), kConversionError);
+    spec = valid;
+    spec.height = 0;
+    ExpectFailure(spec.Build(), kConversionError);
+    spec = valid;
+    spec.height = INT32_MIN;
+    ExpectFailure(spec.Build(), kConversionError);
+    spec = valid;
+    spec.pixelOffset = 1000;  // past the end
+    ExpectFailure(spec.Build(), kConversionError);
+    spec = valid;
+    spec.bitCount = 8;
+    spec.coloursUsed = 0x40000000;  // a palette the file cannot hold
+    ExpectFailure(spec.Build(), kConversionError);
+}
+
+TEST_F(BitmapImageTest, HugeSizesInSmallFilesAreRejectedBeforeAllocating) {
+    const std::int32_t huge = 1 << 30;
+    BmpSpec spec;
+    spec.pixels = Bytes(64, 0);
+    for (const auto& [w, h] : {std::pair{huge, 1}, {1, huge}, {huge, huge}, {INT32_MAX, -huge}}) {
+        spec.width = w;
+        spec.height = h;
+        spec.bitCount = 24;
+        spec.compression = 0;
+        ExpectFailure(spec.Build(), kConversionError);
+        spec.bitCount = 8;
+        spec.compression = 1;
+        spec.palette = {0};
+        spec.coloursUsed = 1;
+        if (h > 0)
+            ExpectFailure(spec.Build(), kConversionError);
+        spec.palette.clear();
+        spec.coloursUsed = 0;
+    }
+}
+
+TEST_F(BitmapImageTest, UnknownHeadersAreReportedAsSuch) {
+    // 124-byte headers, as ImageMagick writes by default
+    EXPECT_EQ(LoadBitmapImage(Fixture("bmp16-565-v5.bmp")), nullptr);
+    EXPECT_EQ(recorder.Take(), kUnknownFormat);
+    ExpectFailure({}, kUnknownFormat);
+    ExpectFailure({'B', 'M', 0, 0}, kUnknownFormat);
+    Bytes file = ReadFileBytes(Fixture("bmp24.bmp"));
+    file[14] = 64;
+    ExpectFailure(file, kUnknownFormat);
+}
+
+TEST_F(BitmapImageTest, ReportsWithTheErrorCaptionAnOkButtonAndTheErrorIcon) {
+    const std::string missing = dir.File("missing.bmp");
+    EXPECT_EQ(LoadBitmapImage(missing), nullptr);
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    const RecordedMessage& message = recorder.messages[0];
+    EXPECT_EQ(message.text, "Failed to open DIB file " + missing + ".\n");
+    EXPECT_EQ(message.caption, "Error");
+    EXPECT_EQ(message.buttons, MessageBoxButtons::Ok);
+    EXPECT_EQ(message.icon, MessageBoxIcon::Error);
+    recorder.messages.clear();
+    // A folder cannot be opened as a file either.
+    EXPECT_EQ(LoadBitmapImage(dir.Path().string()), nullptr);
+    EXPECT_EQ(recorder.Take(), "Failed to open DIB file " + dir.Path().string() + ".\n");
+}
+
+TEST_F(BitmapImageTest, TruncatedFilesFailWithTheirMessageOrKeepEveryPixel) {
+    for (const FixturePair& pair : kFixtures) {
+        SCOPED_TRACE(pair.file);
+        const Bytes file = ReadFileBytes(Fixture(pair.file));
+        const auto whole = LoadBitmapImage(Fixture(pair.file));
+        ASSERT_NE(whole, nullptr);
+        const std::size_t headers = 14 + file[14];
+        int decoded = 0;
+        for (std::size_t cut = 0; cut < file.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            const auto image = Decode(Bytes(file.begin(), file.begin() + long(cut)));
+            if (image == nullptr) {
+                EXPECT_EQ(recorder.Take(), cut < headers ? kUnknownFormat : kConversionError);
+                continue;
+            }
+            // Only what follows the last pixel may be missing: row padding, end marks (and
+            // the run of padding pixels that ImageMagick's RLE rows end with).
+            ++decoded;
+            EXPECT_EQ(image->pixels, whole->pixels);
+        }
+        EXPECT_LE(decoded, 6);
+    }
+}
+
+TEST_F(BitmapImageTest, FlippedBytesNeverCrash) {
+    for (const char* name :
+         {"bmp8-rle.bmp", "bmp4.bmp", "bmp16-565.bmp", "os2-8.bmp", "bmp32-bitfields.bmp"}) {
+        SCOPED_TRACE(name);
+        const Bytes file = ReadFileBytes(Fixture(name));
+        const std::size_t limit = std::min<std::size_t>(file.size(), 200);
+        for (std::size_t at = 0; at < limit; ++at) {
+            for (std::uint8_t flip : {0x01, 0x80, 0xFF}) {
+                Bytes changed = file;
+                changed[at] ^= flip;
+                const auto image = Decode(changed);
+                if (image != nullptr) {
+                    EXPECT_EQ(image->pixels.size(),
+                              std::size_t(image->width) * std::size_t(image->height) * 3);
+                }
+                recorder.messages.clear();
+            }
+        }
+    }
+}
+
+}  // namespace
