@@ -71,36 +71,6 @@ TEST_F(BitmapImageTest, AgreesWithStbImageOnImageMagickFiles) {
     EXPECT_TRUE(recorder.messages.empty());
 }
 
-TEST_F(BitmapImageTest, FixturesAreTheLayoutsTheyAreNamedFor) {
-    // bit count and compression of each fixture, so that a regenerated set still covers them
-    const struct {
-        const char* file;
-        int headerSize, bitCount, compression;
-    } expected[] = {
-        {"bmp1.bmp", 40, 1, 0},
-        {"bmp4.bmp", 40, 4, 0},
-        {"bmp8.bmp", 40, 8, 0},
-        {"bmp8-rle.bmp", 40, 8, 1},
-        {"bmp16.bmp", 40, 16, 0},
-        {"bmp16-565.bmp", 40, 16, 3},
-        {"bmp24.bmp", 40, 24, 0},
-        {"bmp32.bmp", 40, 32, 0},
-        {"os2-1.bmp", 12, 1, 0},
-        {"os2-16.bmp", 12, 16, 0},
-        {"bmp32-bitfields.bmp", 40, 32, 3},
-    };
-    for (const auto& e : expected) {
-        SCOPED_TRACE(e.file);
-        const Bytes b = ReadFileBytes(Fixture(e.file));
-        ASSERT_GT(b.size(), 54u);
-        EXPECT_EQ(b[14], e.headerSize);
-        EXPECT_EQ(b[e.headerSize == 12 ? 24 : 28], e.bitCount);
-        if (e.headerSize == 40) {
-            EXPECT_EQ(b[30], e.compression);
-        }
-    }
-}
-
 TEST_F(BitmapImageTest, ComparesTheRedGreenBlueOrderWithAKnownPixel) {
     // Independent of stb_image: one red, one green, one blue pixel in a 24-bit file.
     BmpSpec spec;

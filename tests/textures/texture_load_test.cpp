@@ -68,18 +68,4 @@ TEST_F(TextureLoadTest, ReleaseImageFreesTheDecodedPixels) {
     EXPECT_EQ(texture.bitmap, nullptr);
 }
 
-TEST_F(TextureLoadTest, DefaultParametersAreTheProcessDefaults) {
-    EXPECT_EQ(defaultTextureParams.wrap, GLenum(GL_REPEAT));
-    EXPECT_EQ(defaultTextureParams.magFilter, GLenum(GL_LINEAR));
-    EXPECT_EQ(defaultTextureParams.minFilter, GLenum(GL_LINEAR_MIPMAP_LINEAR));
-    EXPECT_EQ(defaultTextureParams.envMode, GLenum(GL_REPLACE));
-    EXPECT_EQ(defaultTextureParams.alphaMode, 0);
-    EXPECT_EQ(defaultTextureParams.buildMode, 0);
-    EXPECT_EQ(defaultTextureParams.keyColor[0] | defaultTextureParams.keyColor[1] |
-                  defaultTextureParams.keyColor[2],
-              0);
-    EXPECT_EQ(texture.bitsPerPixel, 24);
-    EXPECT_EQ(texture.name, 0u);
-}
-
 }  // namespace
