@@ -73,10 +73,10 @@ TEST_F(BitmapImageTest, AgreesWithStbImageOnImageMagickFiles) {
 
 TEST_F(BitmapImageTest, ComparesTheRedGreenBlueOrderWithAKnownPixel) {
     // Independent of stb_image: one red, one green, one blue pixel in a 24-bit file.
-    BmpSpec spec;
-    spec.width = 3;
-    spec.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};  // blue, green, red order + pad
-    const auto image = Decode(spec.Build());
+    HandBuiltBmp bmp;
+    bmp.width = 3;
+    bmp.pixels = {0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0};  // blue, green, red order + pad
+    const auto image = Decode(bmp.Build());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255}));
 }
@@ -143,50 +143,50 @@ TEST_F(BitmapImageTest, FilesWithoutFileHeaderHaveTheirPixelsAfterThePalette) {
 }
 
 TEST_F(BitmapImageTest, ColoursUsedSetsThePaletteSize) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.bitCount = 8;
-    spec.coloursUsed = 2;
-    spec.palette = {0x102030, 0x405060};
-    spec.pixels = {1, 0, 1, 1};
-    auto image = Decode(spec.Build());
+    HandBuiltBmp bmp;
+    bmp.width = 4;
+    bmp.bitCount = 8;
+    bmp.coloursUsed = 2;
+    bmp.palette = {0x102030, 0x405060};
+    bmp.pixels = {1, 0, 1, 1};
+    auto image = Decode(bmp.Build());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->pixels,
               (Bytes{0x40, 0x50, 0x60, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x40, 0x50, 0x60}));
     // An index beyond the palette is no colour.
-    spec.pixels = {1, 0, 2, 1};
-    ExpectFailure(spec.Build(), kConversionError);
+    bmp.pixels = {1, 0, 2, 1};
+    ExpectFailure(bmp.Build(), kConversionError);
 }
 
 TEST_F(BitmapImageTest, OtherBitFieldMasksAreWidenedByRepeatingTheirBits) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.bitCount = 16;
-    spec.compression = 3;
-    spec.masks = {0x0007, 0x0038, 0xFFC0};  // red 3 bits, green 3 bits, blue 10 bits
-    spec.pixels = {0x05, 0x00, 0xFF, 0xFF};
+    HandBuiltBmp bmp;
+    bmp.width = 2;
+    bmp.bitCount = 16;
+    bmp.compression = 3;
+    bmp.masks = {0x0007, 0x0038, 0xFFC0};  // red 3 bits, green 3 bits, blue 10 bits
+    bmp.pixels = {0x05, 0x00, 0xFF, 0xFF};
     // 0x0005: red 5 -> 101 101 10; 0xFFFF: 111 -> 255, green 7 -> 255, blue top 8 bits
-    auto image = Decode(spec.Build());
+    auto image = Decode(bmp.Build());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->pixels, (Bytes{0xB6, 0, 0, 255, 255, 255}));
     for (const std::vector<std::uint32_t>& bad :
          {std::vector<std::uint32_t>{0x0005, 0x0038, 0xFFC0},      // gap
           std::vector<std::uint32_t>{0x000F, 0x0038, 0xFFC0},      // overlap
           std::vector<std::uint32_t>{0x70000, 0x0038, 0xFFC0}}) {  // beyond 16 bits
-        spec.masks = bad;
-        ExpectFailure(spec.Build(), kConversionError);
+        bmp.masks = bad;
+        ExpectFailure(bmp.Build(), kConversionError);
     }
 }
 
 TEST_F(BitmapImageTest, HandBuiltRle4FileMatchesItsKnownPattern) {
-    BmpSpec spec;
-    spec.width = 5;
-    spec.height = 3;
-    spec.bitCount = 4;
-    spec.compression = 2;
-    spec.coloursUsed = 3;
-    spec.palette = {0x000010, 0x002000, 0x300000};
-    spec.pixels = {
+    HandBuiltBmp bmp;
+    bmp.width = 5;
+    bmp.height = 3;
+    bmp.bitCount = 4;
+    bmp.compression = 2;
+    bmp.coloursUsed = 3;
+    bmp.palette = {0x000010, 0x002000, 0x300000};
+    bmp.pixels = {
         5, 0x12,              // row 0: 1 2 1 2 1
         0, 0,                 // end of line
         0, 3,    0x01, 0x20,  // row 1: literal 0 1 2 (two bytes, already even)
@@ -196,7 +196,7 @@ TEST_F(BitmapImageTest, HandBuiltRle4FileMatchesItsKnownPattern) {
         1, 0x20,              //        2
         0, 1,                 // end of bitmap: the rest stays black
     };
-    const auto image = Decode(spec.Build());
+    const auto image = Decode(bmp.Build());
     ASSERT_NE(image, nullptr);
     const Bytes c0 = {0, 0, 0x10}, c1 = {0, 0x20, 0}, c2 = {0x30, 0, 0}, black = {0, 0, 0};
     const std::vector<Bytes> expected = {c1, c2, c1,    c2,    c1, c0,    c1,   c2,
@@ -208,61 +208,61 @@ TEST_F(BitmapImageTest, HandBuiltRle4FileMatchesItsKnownPattern) {
 }
 
 TEST_F(BitmapImageTest, RunLengthPacketsPastTheRowAreCutThere) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.bitCount = 8;
-    spec.compression = 1;
-    spec.coloursUsed = 3;
-    spec.palette = {0x0000FF, 0x00FF00, 0xFF0000};
-    spec.pixels = {200, 1,                   // row 0: a run far past its end
-                   0,   0,                   //
-                   0,   4, 0,   1,   2, 1,   // row 1: a literal of 4 in 3 pixels
-                   0,   2, 255, 255, 7, 2};  // a delta out of the image, a run there
-    const auto image = Decode(spec.Build());
+    HandBuiltBmp bmp;
+    bmp.width = 3;
+    bmp.height = 2;
+    bmp.bitCount = 8;
+    bmp.compression = 1;
+    bmp.coloursUsed = 3;
+    bmp.palette = {0x0000FF, 0x00FF00, 0xFF0000};
+    bmp.pixels = {200, 1,                   // row 0: a run far past its end
+                  0,   0,                   //
+                  0,   4, 0,   1,   2, 1,   // row 1: a literal of 4 in 3 pixels
+                  0,   2, 255, 255, 7, 2};  // a delta out of the image, a run there
+    const auto image = Decode(bmp.Build());
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->pixels, (Bytes{0, 255, 0, 0, 255, 0, 0, 255, 0,  //
                                     0, 0, 255, 0, 255, 0, 255, 0, 0}));
 }
 
 TEST_F(BitmapImageTest, RunLengthDataMustCompleteTheImageOrEndIt) {
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bitCount = 8;
-    spec.compression = 1;
-    spec.coloursUsed = 1;
-    spec.palette = {0xFFFFFF};
-    spec.pixels = {2, 0, 0, 0, 2, 0};  // both rows, no end mark: complete
-    EXPECT_NE(Decode(spec.Build()), nullptr);
-    spec.pixels = {2, 0, 0, 0, 1, 0};  // ends one pixel short
-    ExpectFailure(spec.Build(), kConversionError);
-    spec.pixels = {2, 0, 0, 1};  // ended early on purpose
-    EXPECT_NE(Decode(spec.Build()), nullptr);
-    spec.pixels = {2, 0, 0, 5, 0, 0};  // literal longer than the data
-    ExpectFailure(spec.Build(), kConversionError);
-    spec.pixels = {2, 0, 0, 2, 1};  // delta without its offsets
-    ExpectFailure(spec.Build(), kConversionError);
-    spec.pixels = {2, 1, 0, 1};  // palette index out of range in a run
-    ExpectFailure(spec.Build(), kConversionError);
-    spec.pixels = {2, 0, 0, 0, 0, 3, 0, 0, 3, 0};  // ... and in a literal
-    ExpectFailure(spec.Build(), kConversionError);
-    spec.height = -2;  // compressed bitmaps cannot be top-down
-    spec.pixels = {2, 0, 0, 0, 2, 0};
-    ExpectFailure(spec.Build(), kConversionError);
+    HandBuiltBmp bmp;
+    bmp.width = 2;
+    bmp.height = 2;
+    bmp.bitCount = 8;
+    bmp.compression = 1;
+    bmp.coloursUsed = 1;
+    bmp.palette = {0xFFFFFF};
+    bmp.pixels = {2, 0, 0, 0, 2, 0};  // both rows, no end mark: complete
+    EXPECT_NE(Decode(bmp.Build()), nullptr);
+    bmp.pixels = {2, 0, 0, 0, 1, 0};  // ends one pixel short
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp.pixels = {2, 0, 0, 1};  // ended early on purpose
+    EXPECT_NE(Decode(bmp.Build()), nullptr);
+    bmp.pixels = {2, 0, 0, 5, 0, 0};  // literal longer than the data
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp.pixels = {2, 0, 0, 2, 1};  // delta without its offsets
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp.pixels = {2, 1, 0, 1};  // palette index out of range in a run
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp.pixels = {2, 0, 0, 0, 0, 3, 0, 0, 3, 0};  // ... and in a literal
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp.height = -2;  // compressed bitmaps cannot be top-down
+    bmp.pixels = {2, 0, 0, 0, 2, 0};
+    ExpectFailure(bmp.Build(), kConversionError);
     EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST_F(BitmapImageTest, RejectsLayoutsThatDescribeNoImage) {
-    BmpSpec valid;
+    HandBuiltBmp valid;
     valid.width = 2;
     valid.pixels = Bytes(8, 0);
     ASSERT_NE(Decode(valid.Build()), nullptr);
     for (int bits : {0, 2, 3, 7, 15, 33, 64}) {
         SCOPED_TRACE(bits);
-        BmpSpec spec = valid;
-        spec.bitCount = bits;
-        ExpectFailure(spec.Build(), kConversionError);
+        HandBuiltBmp bmp = valid;
+        bmp.bitCount = bits;
+        ExpectFailure(bmp.Build(), kConversionError);
     }
     const struct {
         int bitCount;
@@ -270,51 +270,51 @@ TEST_F(BitmapImageTest, RejectsLayoutsThatDescribeNoImage) {
     } badCompressions[] = {{24, 1}, {8, 2}, {4, 1}, {24, 3}, {8, 3}, {24, 4}, {24, 5}, {16, 6}};
     for (const auto& c : badCompressions) {
         SCOPED_TRACE(c.compression);
-        BmpSpec spec = valid;
-        spec.bitCount = c.bitCount;
-        spec.compression = c.compression;
-        spec.masks = {0xF800, 0x7E0, 0x1F};
-        ExpectFailure(spec.Build(), kConversionError);
+        HandBuiltBmp bmp = valid;
+        bmp.bitCount = c.bitCount;
+        bmp.compression = c.compression;
+        bmp.masks = {0xF800, 0x7E0, 0x1F};
+        ExpectFailure(bmp.Build(), kConversionError);
     }
-    BmpSpec spec = valid;
-    spec.width = 0;
-    ExpectFailure(spec.Build(), kConversionError);
-    spec = valid;
-    spec.width = -2;
-    ExpectFailure(spec.Build(), kConversionError);
-    spec = valid;
-    spec.height = 0;
-    ExpectFailure(spec.Build(), kConversionError);
-    spec = valid;
-    spec.height = INT32_MIN;
-    ExpectFailure(spec.Build(), kConversionError);
-    spec = valid;
-    spec.pixelOffset = 1000;  // past the end
-    ExpectFailure(spec.Build(), kConversionError);
-    spec = valid;
-    spec.bitCount = 8;
-    spec.coloursUsed = 0x40000000;  // a palette the file cannot hold
-    ExpectFailure(spec.Build(), kConversionError);
+    HandBuiltBmp bmp = valid;
+    bmp.width = 0;
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp = valid;
+    bmp.width = -2;
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp = valid;
+    bmp.height = 0;
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp = valid;
+    bmp.height = INT32_MIN;
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp = valid;
+    bmp.pixelOffset = 1000;  // past the end
+    ExpectFailure(bmp.Build(), kConversionError);
+    bmp = valid;
+    bmp.bitCount = 8;
+    bmp.coloursUsed = 0x40000000;  // a palette the file cannot hold
+    ExpectFailure(bmp.Build(), kConversionError);
 }
 
 TEST_F(BitmapImageTest, HugeSizesInSmallFilesAreRejectedBeforeAllocating) {
     const std::int32_t huge = 1 << 30;
-    BmpSpec spec;
-    spec.pixels = Bytes(64, 0);
+    HandBuiltBmp bmp;
+    bmp.pixels = Bytes(64, 0);
     for (const auto& [w, h] : {std::pair{huge, 1}, {1, huge}, {huge, huge}, {INT32_MAX, -huge}}) {
-        spec.width = w;
-        spec.height = h;
-        spec.bitCount = 24;
-        spec.compression = 0;
-        ExpectFailure(spec.Build(), kConversionError);
-        spec.bitCount = 8;
-        spec.compression = 1;
-        spec.palette = {0};
-        spec.coloursUsed = 1;
+        bmp.width = w;
+        bmp.height = h;
+        bmp.bitCount = 24;
+        bmp.compression = 0;
+        ExpectFailure(bmp.Build(), kConversionError);
+        bmp.bitCount = 8;
+        bmp.compression = 1;
+        bmp.palette = {0};
+        bmp.coloursUsed = 1;
         if (h > 0)
-            ExpectFailure(spec.Build(), kConversionError);
-        spec.palette.clear();
-        spec.coloursUsed = 0;
+            ExpectFailure(bmp.Build(), kConversionError);
+        bmp.palette.clear();
+        bmp.coloursUsed = 0;
     }
 }
 

@@ -97,7 +97,7 @@ inline void Put32(Bytes& out, std::uint32_t v) {
 }
 
 // A BMP file with a 40-byte header, every field under the test's control.
-struct BmpSpec {
+struct HandBuiltBmp {
     std::int32_t width = 1;
     std::int32_t height = 1;
     int bitCount = 24;

@@ -75,12 +75,12 @@ TEST(ImageWriter, TgaRoundTripsThroughTheLoader) {
 TEST(ImageWriter, Bmp24IsExactAndRoundTrips) {
     const Bytes rgb = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};  // 2 x 2
     const Bytes file = EncodeBmp24(2, 2, rgb);
-    const Bytes expected = {
-        'B', 'M', 70, 0,    0,    0, 0, 0,    0,    0, 54, 0,  0,  0,  // file header
-        40,  0,   0,  0,    2,    0, 0, 0,    2,    0, 0,  0,  1,  0,  24, 0, 0, 0, 0, 0, 16,
-        0,   0,   0,  0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0,  0,  0,  0,  0,  0, 0, 0, 0,  // info
-                                                                                        // header
-        3,   2,   1,  6,    5,    4, 0, 0,    9,    8, 7,  12, 11, 10, 0,  0};  // rows, padded
+    const Bytes expected = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header
+                            40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0,
+                            0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                            0,                                                   // info
+                                                                                 // header
+                            3, 2, 1, 6, 5, 4, 0, 0, 9, 8, 7, 12, 11, 10, 0, 0};  // rows, padded
     EXPECT_EQ(file, expected);
 
     TempDir dir;
