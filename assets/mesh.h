@@ -31,7 +31,8 @@ struct Face {
     std::int32_t vertex[4];  // corners in drawing order
     std::int32_t normal[4];
     std::int32_t layerCount;
-    std::int32_t firstLayer;  // index into Mesh::layers; only the first layer is drawn
+    std::int32_t firstLayer;  // this face's layers are Mesh::layers[firstLayer, +layerCount);
+                              // only the first is drawn
 };
 
 struct MeshNode {
@@ -56,11 +57,18 @@ struct FaceGroup {
 
 class Mesh {
 public:
-    // 1 when every section was read, 0 at the first failure.
+    // 1 when every section was read, every index was in range and every texture was built;
+    // 0 otherwise, with the mesh and the parameters left as they were. The textures are loaded
+    // once the rest of the file has proved good; `params` then holds the last one's size.
     int Load(const std::string& fileName, TextureParams& params);
-    // 1 if the face-group file exists already or was written, 0 if it cannot be created.
+    // 1 if the face-group file already holds valid groups for this mesh (it is then left
+    // untouched) or was written; 0 if it could not be written, or the mesh holds no faces.
+    // When it computes the groups (the file is missing or does not fit the mesh) it also keeps
+    // them and the radius in the mesh, so a mesh in a folder that cannot be written is still
+    // drawn by callers that read the file only after a 1.
     int BuildGroupFile(const std::string& fileName);
-    // 1 when read, 0 when the file cannot be opened or does not hold valid groups.
+    // 1 when read, 0 when the file cannot be opened or does not hold valid groups for this
+    // mesh; on 0 the mesh keeps the groups it had.
     int ReadGroupFile(const std::string& fileName);
     // The first node in pre-order with this name hash, or null.
     const MeshNode* FindNode(std::uint32_t hash) const;
