@@ -9,6 +9,10 @@ struct BitmapImage {};
 
 Texture::Texture() = default;
 Texture::~Texture() = default;
-int Texture::LoadImage(const std::string&) { return 0; }
-GLuint Texture::Build(const TextureParams&) { return 0; }
+int Texture::LoadImage(const std::string&) {
+    return 0;
+}
+GLuint Texture::Build(const TextureParams&) {
+    return 0;
+}
 void Texture::ReleaseImage() {}
