@@ -1,9 +1,8 @@
 #include "assets/stats.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+
+#include "assets/text_file.h"
 
 RobotStats kordaxStats;
 WeaponStats gun82Stats;
@@ -17,30 +16,15 @@ struct Key {
     Field* field;
 };
 
-// These files are written on Windows as often as not; text mode there turns "\r\n" into "\n"
-// before the reader sees it, and so do we.
-std::string ReadTextFile(std::ifstream& file) {
-    std::string raw((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::string text;
-    text.reserve(raw.size());
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') {
-            continue;
-        }
-        text += raw[i];
-    }
-    return text;
-}
-
 // Reads key lines and their values until a line or a number cannot be read. A value is
 // extracted into a temporary first: a failed extraction must not zero the field.
 template <typename Field, std::size_t N>
 int LoadKeyValues(const std::string& fileName, const Key<Field> (&keys)[N]) {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file.is_open()) {
+    auto opened = OpenTextFile(fileName);
+    if (!opened) {
         return 0;
     }
-    std::istringstream in(ReadTextFile(file));
+    std::istringstream& in = *opened;
     char line[128];
     while (!in.fail() && !in.bad()) {
         in.getline(line, sizeof line);

@@ -34,7 +34,11 @@ struct Texture {
 
     // 1 when the image was decoded ("tga" or "bmp", in any case), 0 otherwise.
     int LoadImage(const std::string& fileName);
-    // The OpenGL texture name, or 0. Needs a current context.
+    // The OpenGL texture name, or 0. Needs a current context. Uploads the image at its own
+    // size and depth (the record's size, which the parameters carry, is the same for every
+    // well-formed mesh): 24-bit pixels as they are, 32-bit TGA pixels with their own alpha,
+    // 16-bit ones widened to 24 bits; a non-zero alpha mode replaces any alpha with the
+    // generated one. Nothing is created when it fails.
     GLuint Build(const TextureParams& params);
     // Frees the decoded image and any generated pixel data; the OpenGL name stays.
     void ReleaseImage();
@@ -46,8 +50,9 @@ struct Texture {
     std::unique_ptr<BitmapImage> bitmap;
     int kind = 0;  // 0 = TGA, 1 = BMP
     const std::uint8_t* pixels = nullptr;  // what the build hands to OpenGL
+    std::vector<std::uint8_t> generated;   // pixels the build made: widened, or with alpha
     int width = 0;
-    int bitsPerPixel = 24;
+    int bitsPerPixel = 24;  // of the uploaded pixels
     int height = 0;
     int buildMode = 0;
     GLuint name = 0;

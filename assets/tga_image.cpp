@@ -1,0 +1,135 @@
+#include "assets/tga_image.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr int kUncompressed = 2;
+constexpr int kRunLength = 10;
+constexpr int kMaxRunPixels = 128;
+constexpr std::size_t kHeaderSize = 18;
+
+using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+
+std::uint16_t U16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+bool ReadExactly(std::FILE* file, std::uint8_t* dest, std::size_t count) {
+    return std::fread(dest, 1, count, file) == count;
+}
+
+// Packets that run past the last pixel are cut there. False when the data ends first.
+bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, std::size_t pixelSize,
+                     std::uint8_t* out, std::uint8_t* outEnd) {
+    while (out < outEnd) {
+        if (p == end) {
+            return false;
+        }
+        const std::uint8_t header = *p++;
+        const std::size_t room = static_cast<std::size_t>(outEnd - out) / pixelSize;
+        const auto left = static_cast<std::size_t>(end - p);
+        if (header > 127) {
+            if (left < pixelSize) {
+                return false;
+            }
+            const std::size_t count = std::min<std::size_t>(header - 127u, room);
+            for (std::size_t i = 0; i < count; ++i, out += pixelSize) {
+                std::memcpy(out, p, pixelSize);
+            }
+            p += pixelSize;
+        } else {
+            const std::size_t bytes = std::min<std::size_t>(header + 1u, room) * pixelSize;
+            if (left < bytes) {
+                return false;
+            }
+            std::memcpy(out, p, bytes);
+            out += bytes;
+            p += bytes;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int TgaImage::BytesPerPixel() const {
+    if (pixelDepth == 16)
+        return 2;
+    if (pixelDepth == 24)
+        return 3;
+    return 4;
+}
+
+// The file is read with plain stdio rather than value by value: a single read straight into
+// the pixels is what keeps large textures quick to load.
+int TgaImage::Load(const std::string& fileName) {
+    pixels.clear();
+    pixelCount = 0;
+    File file(std::fopen(fileName.c_str(), "rb"), &std::fclose);
+    struct stat info {};
+    if (file == nullptr || ::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return 0;
+    }
+    std::uint8_t h[kHeaderSize];
+    if (!ReadExactly(file.get(), h, kHeaderSize)) {
+        return 0;
+    }
+    idLength = h[0];
+    colorMapType = h[1];
+    imageType = h[2];
+    colorMapFirstEntry = U16(h + 3);
+    colorMapLength = U16(h + 5);
+    colorMapEntrySize = h[7];
+    xOrigin = U16(h + 8);
+    yOrigin = U16(h + 10);
+    width = static_cast<std::int16_t>(U16(h + 12));
+    height = static_cast<std::int16_t>(U16(h + 14));
+    pixelDepth = h[16];
+    imageDescriptor = h[17];
+    const bool accepted = colorMapType == 0 &&
+                          (imageType == kUncompressed || imageType == kRunLength) && xOrigin == 0 &&
+                          yOrigin == 0 && width >= 1 && height >= 1 && pixelDepth >= 16;
+    const std::int64_t left = std::int64_t{info.st_size} - std::int64_t{kHeaderSize} - idLength;
+    if (!accepted || left < 0 || std::fseek(file.get(), idLength, SEEK_CUR) != 0) {
+        return 0;
+    }
+
+    const int bytesPerPixel = BytesPerPixel();
+    const std::int64_t count = std::int64_t{width} * height;
+    // Never allocate more than the rest of the file can describe: every pixel stored, or for
+    // run-length data at most 128 pixels per packet of a header byte and one pixel.
+    const std::int64_t describable =
+        imageType == kUncompressed ? left / bytesPerPixel
+                                   : (left + bytesPerPixel) / (bytesPerPixel + 1) * kMaxRunPixels;
+    if (count > describable) {
+        return 0;
+    }
+    bool complete = false;
+    try {
+        pixels.resize(static_cast<std::size_t>(count * bytesPerPixel));
+        if (imageType == kUncompressed) {
+            complete = ReadExactly(file.get(), pixels.data(), pixels.size());
+        } else {
+            std::vector<std::uint8_t> packets(static_cast<std::size_t>(left));
+            complete = ReadExactly(file.get(), packets.data(), packets.size()) &&
+                       DecodeRunLength(packets.data(), packets.data() + packets.size(),
+                                       static_cast<std::size_t>(bytesPerPixel), pixels.data(),
+                                       pixels.data() + pixels.size());
+        }
+    } catch (const std::bad_alloc&) {
+        complete = false;
+    }
+    if (!complete) {
+        pixels.clear();
+        return 0;
+    }
+    pixelCount = static_cast<std::int32_t>(count);
+    return 1;
+}

@@ -1,0 +1,62 @@
+// The shared description of one animated actor: its mesh, its animations, and per animation a
+// tagged bounds tree for every frame, cached in a ".kdt" file beside the animation.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "assets/animation.h"
+#include "assets/mesh.h"
+#include "geometry/math.h"
+#include "geometry/zt18dop.h"
+
+class ActorModel {
+public:
+    // The result of Mesh::Load. The mesh is stored before it loads.
+    int LoadMesh(const std::string& fileName, TextureParams& params);
+    // 1 when the face-group file exists or was written, and was then read.
+    int LoadGroups(const std::string& fileName);
+    // 1 when the animation loaded and was appended.
+    int LoadAnimation(const std::string& fileName);
+    // Appends the bounds of animation `index`: read from the file, or, when the file is
+    // missing or invalid, built and written atomically. 1 when the bounds came from a valid
+    // file or a file written now; 0 when nothing could be appended (no mesh, no such
+    // animation) or when the built bounds could not be written (they are appended all the same).
+    int LoadBounds(const std::string& fileName, int index);
+    // 1 when the bounds file exists or was written now; 0 when it cannot be created.
+    int BuildBoundsFile(const std::string& fileName, int index);
+
+    // The records of one sibling chain: a leaf record per node that owns vertices, a group
+    // record per node with children, none for a chain without vertices (count 0, null).
+    std::unique_ptr<Zt18DOP[]> BuildNodeBounds(const MeshNode* first, std::int32_t& count,
+                                               std::span<const Vec3> vertices) const;
+
+    // Poses the chain starting at `first` in place: every node's keyframe composed with its
+    // parent's transform moves the node's vertices, and rotates their normals. Slot i of
+    // `captureOut` receives the transform of the node whose hash is captureHashes[i].
+    // Returns 0 without touching anything when the animation, frame or buffers do not fit.
+    int PoseNodes(int animation, int frame, const MeshNode* first, std::span<Vec3> vertices,
+                  std::span<Vec3> normals, std::span<const std::uint32_t> captureHashes,
+                  std::span<Transform> captureOut, const Transform& parent) const;
+
+    bool MeshLoaded() const { return meshLoaded_; }
+
+    std::unique_ptr<Mesh> mesh;
+    std::vector<std::unique_ptr<Animation>> animations;
+    std::vector<std::vector<Zt18DOP>> animationBounds;  // per animation, one root per frame
+
+private:
+    std::vector<Zt18DOP> BuildFrameBounds(const std::string& fileName, int index) const;
+    bool ReadBoundsFile(const std::string& fileName, int index, std::vector<Zt18DOP>& roots) const;
+    static int WriteBoundsFile(const std::string& fileName, std::vector<Zt18DOP>& roots);
+    bool CanBuildBounds(int index) const;
+
+    bool meshLoaded_ = false;
+    int meshDepth_ = 0;  // levels of the node hierarchy
+    // Parent transforms of the levels above the node being posed; sized once at load so that
+    // posing, which runs every frame, never allocates.
+    mutable std::vector<Transform> poseStack_;
+};

@@ -1,0 +1,120 @@
+// Posing an actor's node hierarchy: keyframes composed down the tree, vertices moved, normals
+// turned, chosen nodes' transforms captured.
+#include <gtest/gtest.h>
+
+#include "assets/name_hash.h"
+#include "model/actor_model.h"
+#include "tests/model/model_meshes.h"
+#include "tests/temp_dir.h"
+
+namespace {
+
+class ActorPose : public ::testing::Test {
+protected:
+    void Load(const MeshSource& mesh, const std::vector<AnimationSource>& animations) {
+        ASSERT_TRUE(WriteMeshFile(dir.File("m.ply"), mesh));
+        ASSERT_EQ(model.LoadMesh(dir.File("m.ply"), defaultTextureParams), 1);
+        for (std::size_t i = 0; i < animations.size(); ++i) {
+            const std::string name = dir.File("a" + std::to_string(i) + ".anm");
+            ASSERT_TRUE(WriteAnimationFile(name, animations[i]));
+            ASSERT_EQ(model.LoadAnimation(name), 1);
+        }
+        vertices = model.mesh->vertices;
+        normals = model.mesh->normals;
+    }
+    int Pose(int animation, int frame) {
+        return model.PoseNodes(animation, frame, model.mesh->root, vertices, normals, hashes,
+                               captured, Transform::Identity);
+    }
+
+    TempDir dir;
+    ActorModel model;
+    std::vector<Vec3> vertices;
+    std::vector<Vec3> normals;
+    std::vector<std::uint32_t> hashes;
+    std::vector<Transform> captured;
+};
+
+const Transform kShiftX{Matrix3::Identity, {10, 0, 0}};
+const Transform kQuarterTurnZ = Transform::Rotation(1.5707964f, Vec3::UnitZ);
+
+TEST_F(ActorPose, AnUntrackedChildFollowsItsParentNormalsAreNotTranslated) {
+    Load(RootAndArm(), {Constant({"Root"}, 2, kShiftX)});
+    EXPECT_EQ(Pose(0, 1), 1);
+    EXPECT_EQ(vertices[0], (Vec3{10, 0, 0}));
+    EXPECT_EQ(vertices[4], (Vec3{15, 0, 0}));  // the arm moved with the root
+    // Normals turn but never translate.
+    EXPECT_EQ(normals[0], (Vec3{0, 0, 1}));
+    EXPECT_EQ(normals[4], (Vec3{0, 0, 1}));
+}
+
+TEST_F(ActorPose, TheRootWithoutATrackKeepsTheBindPose) {
+    Load(RootAndArm(), {Constant({"Arm"}, 1, kShiftX)});
+    Pose(0, 0);
+    EXPECT_EQ(vertices[0], (Vec3{0, 0, 0}));
+    EXPECT_EQ(vertices[4], (Vec3{15, 0, 0}));
+}
+
+TEST_F(ActorPose, KeyframesComposeChildFirstThenParent) {
+    // The arm turns a quarter about z, then the root shifts everything by 10 along x.
+    AnimationSource a = Constant({"Root"}, 1, kShiftX);
+    a.tracks.push_back({"Arm", {kQuarterTurnZ}});
+    Load(RootAndArm(), {a});
+    Pose(0, 0);
+    // (5, 0, 0) turned a quarter counter-clockwise about z is (0, 5, 0); then shifted.
+    EXPECT_NEAR(vertices[4].x, 10.0f, 1e-5f);
+    EXPECT_NEAR(vertices[4].y, 5.0f, 1e-5f);
+    EXPECT_NEAR(normals[4].z, 1.0f, 1e-6f);
+}
+
+TEST_F(ActorPose, WithoutAnimationsEveryNodeKeepsTheIdentityWhateverTheParent) {
+    Load(RootAndArm(), {});
+    const std::vector<Vec3> bind = vertices;
+    EXPECT_EQ(model.PoseNodes(0, 0, model.mesh->root, vertices, normals, {}, {}, kShiftX), 1);
+    EXPECT_EQ(vertices, bind);
+}
+
+TEST_F(ActorPose, CaptureSlotsTakeTheirNodesComposedTransformOrKeepTheirValue) {
+    Load(RootAndArm(), {Constant({"Root", "Arm"}, 1, kShiftX)});
+    hashes = {NameHash("Arm"), NameHash("Nowhere"), NameHash("Arm")};
+    const Transform sentinel{Matrix3::Identity, {7, 7, 7}};
+    captured.assign(3, sentinel);
+    Pose(0, 0);
+    EXPECT_EQ(captured[0].t, (Vec3{20, 0, 0}));
+    EXPECT_EQ(captured[1].t, sentinel.t);
+    EXPECT_EQ(captured[2].t, (Vec3{20, 0, 0}));
+}
+
+TEST_F(ActorPose, AVertexWithoutANormalIsMovedAndOutOfRangeRequestsTouchNothing) {
+    MeshSource s = RootAndArm();
+    s.vertices.push_back({1, 2, 3});  // used by no face: its table entry is -1
+    s.nodes[1].vertices.push_back(8);
+    Load(s, {Constant({"Arm"}, 3, kQuarterTurnZ)});
+    ASSERT_EQ(model.mesh->vertexToNormal[8], -1);
+    const std::vector<Vec3> normalsBefore = normals;
+    EXPECT_EQ(Pose(0, 2), 1);
+    EXPECT_NEAR(vertices[8].x, -2.0f, 1e-5f);
+    EXPECT_EQ(normals[0], normalsBefore[0]);
+
+    const std::vector<Vec3> posed = vertices;
+    EXPECT_EQ(Pose(0, 3), 0);
+    EXPECT_EQ(Pose(0, -1), 0);
+    EXPECT_EQ(Pose(1, 0), 0);
+    std::vector<Vec3> small(2);
+    EXPECT_EQ(model.PoseNodes(0, 0, model.mesh->root, small, normals, {}, {},
+                              Transform::Identity),
+              0);
+    EXPECT_EQ(vertices, posed);
+}
+
+TEST_F(ActorPose, AHierarchyThousandsOfLevelsDeepPosesWithoutRecursion) {
+    MeshSource s = OneMaterial();
+    std::int32_t parent = -1;
+    for (int i = 0; i < 20000; ++i) parent = s.AddNode("N" + std::to_string(i), parent);
+    AddQuad(s, {0, 0, 0}, parent);
+    Load(s, {Constant({"N0"}, 1, kShiftX)});
+    EXPECT_EQ(Pose(0, 0), 1);
+    EXPECT_EQ(vertices[0], (Vec3{10, 0, 0}));
+}
+
+}  // namespace
