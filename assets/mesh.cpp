@@ -260,17 +260,21 @@ bool ReadNodes(ByteReader& in, Mesh& mesh) {
     return true;
 }
 
+// Builds every texture in record order. When one fails, the ones already built are deleted:
+// the mesh that would have owned their names is thrown away.
 bool LoadTextures(Mesh& mesh, TextureParams& params) {
     for (std::int32_t i = 0; i < mesh.textureCount; ++i) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
-        if (!texture.LoadImage(texture.fileName)) {
-            return false;
+        if (texture.LoadImage(texture.fileName)) {
+            params.width = texture.recordWidth;
+            params.height = texture.recordHeight;
+            texture.name = texture.Build(params);
+            texture.ReleaseImage();
         }
-        params.width = texture.recordWidth;
-        params.height = texture.recordHeight;
-        texture.name = texture.Build(params);
-        texture.ReleaseImage();
         if (texture.name == 0) {
+            for (std::int32_t built = 0; built < i; ++built) {
+                glDeleteTextures(1, &mesh.textures[static_cast<std::size_t>(built)].name);
+            }
             return false;
         }
     }
