@@ -9,7 +9,7 @@
 #include "geometry/math.h"
 
 class Animation {
-public:
+  public:
     static constexpr std::int32_t kMagic = 0x12345679;
 
     // 1 when the whole file was read; 0 otherwise, leaving the animation as it was.
@@ -23,6 +23,6 @@ public:
     char name[128] = {};
     std::int16_t frameCount = 0;
     std::int16_t trackCount = 0;
-    std::vector<Transform> keys;            // track-major: keys[track * frameCount + frame]
+    std::vector<Transform> keys;             // track-major: keys[track * frameCount + frame]
     std::vector<std::uint32_t> trackHashes;  // NameHash of each track's node name
 };

@@ -8,7 +8,7 @@
 #include <string_view>
 
 class ByteWriter {
-public:
+  public:
     void U8(std::uint8_t v) { bytes_.push_back(static_cast<char>(v)); }
     void I16(std::int16_t v) {
         const auto u = static_cast<std::uint16_t>(v);
@@ -36,6 +36,6 @@ public:
     const std::string& Bytes() const { return bytes_; }
     std::string Take() { return std::move(bytes_); }
 
-private:
+  private:
     std::string bytes_;
 };

@@ -1,184 +1,217 @@
 #include "assets/mesh.h"
 
 #include <cstring>
+#include <iterator>
 #include <utility>
 
-#include "assets/binary_file.h"
+#include "assets/byte_reader.h"
 #include "assets/name_hash.h"
 
 // Mesh files come from users, so every count is checked against the bytes the file has left
-// before anything is allocated, and every index against the array it indexes. The file is read
-// into a separate mesh that replaces this one only when all of it was good.
+// before anything is allocated, and every index against the array it indexes. The file is mapped
+// and parsed in place (meshes are the big files; value-by-value reads through BinaryFile cost
+// several times the reading) into a separate mesh that replaces this one only when all of it was
+// good.
 
 namespace {
 
 constexpr std::int64_t kMaterialBytes = 42;
 constexpr std::int64_t kMinTextureBytes = 1 + 2 + 2;  // empty name, width, height
-constexpr std::int64_t kVectorBytes = 12;
-constexpr std::int64_t kMinFaceBytes = 4 + 16 + 16 + 4;
+constexpr std::size_t kVectorBytes = 12;              // three floats
+constexpr std::size_t kFaceBytes = 4 + 16 + 16 + 4;   // without its layers
 constexpr std::int64_t kLayerBytes = 50;
 constexpr std::int64_t kMinNodeBytes = 2 + 1 + 36 + 4;
 constexpr float kByteToUnit = 0.003921569f;
 
+// Three little-endian floats per element: a forward iterator, so that vector::assign allocates
+// once and constructs every element straight from the file (resizing first would fill the
+// array with zeros, a whole extra pass over it).
+struct PackedVec3s {
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Vec3;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const Vec3*;
+    using reference = Vec3;
+
+    const std::uint8_t* at;
+
+    Vec3 operator*() const {
+        ByteReader in(at, kVectorBytes);
+        return {in.UncheckedF32(), in.UncheckedF32(), in.UncheckedF32()};
+    }
+    PackedVec3s& operator++() {
+        at += kVectorBytes;
+        return *this;
+    }
+    PackedVec3s operator++(int) {
+        PackedVec3s old = *this;
+        at += kVectorBytes;
+        return old;
+    }
+    bool operator==(const PackedVec3s&) const = default;
+};
+
 // A count of at least `minimum` whose records, each at least `recordBytes` long, fit in the
 // rest of the file.
-bool ReadCount(BinaryFile& file, std::int32_t minimum, std::int64_t recordBytes,
+bool ReadCount(ByteReader& in, std::int32_t minimum, std::int64_t recordBytes,
                std::int32_t& count) {
-    count = file.ReadInt32();
-    return !file.ReadFailed() && count >= minimum &&
-           std::int64_t{count} * recordBytes <= file.BytesLeft();
+    count = in.I32();
+    return !in.Failed() && count >= minimum &&
+           std::int64_t{count} * recordBytes <= static_cast<std::int64_t>(in.BytesLeft());
 }
 
-bool InRange(std::int32_t index, std::int32_t count) { return index >= 0 && index < count; }
-
-bool ReadHeader(BinaryFile& file) {
-    const std::uint8_t p = file.ReadByte();
-    const std::uint8_t l = file.ReadByte();
-    const std::uint8_t y = file.ReadByte();
-    const std::int32_t version = file.ReadInt32();
-    return !file.ReadFailed() && p == 'P' && l == 'L' && y == 'Y' && version == 2;
+// Branch-free: index < count as unsigned also rejects every negative index.
+bool Below(std::int32_t index, std::int32_t count) {
+    return static_cast<std::uint32_t>(index) < static_cast<std::uint32_t>(count);
 }
 
-void ReadColour(BinaryFile& file, float (&colour)[3]) {
+bool ReadHeader(ByteReader& in) {
+    const std::uint8_t p = in.U8();
+    const std::uint8_t l = in.U8();
+    const std::uint8_t y = in.U8();
+    const std::int32_t version = in.I32();
+    return !in.Failed() && p == 'P' && l == 'L' && y == 'Y' && version == 2;
+}
+
+void ReadColour(ByteReader& in, float (&colour)[3]) {
     for (float& c : colour) {
-        c = static_cast<float>(file.ReadByte()) * kByteToUnit;
+        c = static_cast<float>(in.U8()) * kByteToUnit;
     }
 }
 
-bool ReadMaterials(BinaryFile& file, Mesh& mesh) {
-    if (!ReadCount(file, 1, kMaterialBytes, mesh.materialCount)) {
+bool ReadMaterials(ByteReader& in, Mesh& mesh) {
+    if (!ReadCount(in, 1, kMaterialBytes, mesh.materialCount)) {
         return false;
     }
     mesh.materials.resize(static_cast<std::size_t>(mesh.materialCount));
     for (Material& m : mesh.materials) {
-        ReadColour(file, m.diffuse);
-        m.extra1 = file.ReadFloat();
-        ReadColour(file, m.specular);
-        m.extra2 = file.ReadFloat();
-        m.shininess = file.ReadFloat() * 128.0f;
+        ReadColour(in, m.diffuse);
+        m.extra1 = in.F32();
+        ReadColour(in, m.specular);
+        m.extra2 = in.F32();
+        m.shininess = in.F32() * 128.0f;
         for (float& v : m.further) {
-            v = file.ReadFloat();
+            v = in.F32();
         }
     }
-    return !file.ReadFailed();
+    return !in.Failed();
 }
 
 // Only the records here; the images are loaded once the whole file has proved good.
-bool ReadTextureRecords(BinaryFile& file, Mesh& mesh) {
-    if (!ReadCount(file, 0, kMinTextureBytes, mesh.textureCount)) {
+bool ReadTextureRecords(ByteReader& in, Mesh& mesh) {
+    if (!ReadCount(in, 0, kMinTextureBytes, mesh.textureCount)) {
         return false;
     }
     mesh.textures = std::make_unique<Texture[]>(static_cast<std::size_t>(mesh.textureCount));
     for (std::int32_t i = 0; i < mesh.textureCount; ++i) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
-        file.ReadString(texture.fileName);
-        texture.recordWidth = static_cast<std::int16_t>(file.ReadUInt16());
-        texture.recordHeight = static_cast<std::int16_t>(file.ReadUInt16());
-        if (file.ReadFailed()) {
+        if (!in.String(texture.fileName)) {
             return false;
         }
+        texture.recordWidth = static_cast<std::int16_t>(in.U16());
+        texture.recordHeight = static_cast<std::int16_t>(in.U16());
     }
+    return !in.Failed();
+}
+
+bool ReadVectors(ByteReader& in, std::int32_t& count, std::vector<Vec3>& vectors) {
+    if (!ReadCount(in, 1, kVectorBytes, count)) {
+        return false;
+    }
+    const std::size_t bytes = kVectorBytes * static_cast<std::size_t>(count);
+    const std::uint8_t* first = in.Skip(bytes);
+    if (first == nullptr) {
+        return false;
+    }
+    vectors.assign(PackedVec3s{first}, PackedVec3s{first + bytes});
     return true;
 }
 
-bool ReadVectors(BinaryFile& file, std::int32_t& count, std::vector<Vec3>& vectors) {
-    if (!ReadCount(file, 1, kVectorBytes, count)) {
-        return false;
-    }
-    vectors.resize(static_cast<std::size_t>(count));
-    for (Vec3& v : vectors) {
-        v.x = file.ReadFloat();
-        v.y = file.ReadFloat();
-        v.z = file.ReadFloat();
-    }
-    return !file.ReadFailed();
-}
-
-bool ReadLayer(BinaryFile& file, std::int32_t textureCount, TextureLayer& layer) {
-    layer.textureIndex = file.ReadInt32();
+bool ReadLayer(ByteReader& in, std::int32_t textureCount, TextureLayer& layer) {
+    layer.textureIndex = in.UncheckedI32();
     for (float& v : layer.values) {
-        v = file.ReadFloat();
+        v = in.UncheckedF32();
     }
-    for (std::uint8_t& f : layer.flags) {
-        f = file.ReadByte();
-    }
+    layer.flags[0] = in.U8();
+    layer.flags[1] = in.U8();
     for (auto& corner : layer.uv) {
-        corner[0] = file.ReadFloat();
-        corner[1] = 1.0f - file.ReadFloat();
+        corner[0] = in.UncheckedF32();
+        corner[1] = 1.0f - in.UncheckedF32();
     }
-    return layer.textureIndex == -1 || InRange(layer.textureIndex, textureCount);
+    return layer.textureIndex == -1 || Below(layer.textureIndex, textureCount);
 }
 
-bool ReadFaces(BinaryFile& file, Mesh& mesh) {
+bool ReadFaces(ByteReader& in, Mesh& mesh) {
     mesh.vertexToNormal.assign(static_cast<std::size_t>(mesh.vertexCount), -1);
-    if (!ReadCount(file, 1, kMinFaceBytes, mesh.faceCount)) {
+    if (!ReadCount(in, 1, kFaceBytes, mesh.faceCount)) {
         return false;
     }
-    mesh.faces.resize(static_cast<std::size_t>(mesh.faceCount));
-    for (Face& face : mesh.faces) {
-        face.material = file.ReadInt32();
-        for (std::int32_t& v : face.vertex) {
-            v = file.ReadInt32();
+    mesh.faces.reserve(static_cast<std::size_t>(mesh.faceCount));
+    std::int32_t* const vertexToNormal = mesh.vertexToNormal.data();
+    const std::int32_t materials = mesh.materialCount;
+    const std::int32_t vertices = mesh.vertexCount;
+    const std::int32_t normals = mesh.normalCount;
+    for (std::int32_t f = 0; f < mesh.faceCount; ++f) {
+        // material, four vertices, four normals, layer count
+        std::int32_t record[10];
+        if (!in.Words(record, 10)) {
+            return false;
         }
-        for (std::int32_t& n : face.normal) {
-            n = file.ReadInt32();
+        bool valid = Below(record[0], materials) & (record[9] >= 0);
+        for (int k = 0; k < 4; ++k) {
+            valid &= Below(record[1 + k], vertices) & Below(record[5 + k], normals);
         }
-        if (!InRange(face.material, mesh.materialCount)) {
+        if (!valid ||
+            std::int64_t{record[9]} * kLayerBytes > static_cast<std::int64_t>(in.BytesLeft())) {
             return false;
         }
         for (int k = 0; k < 4; ++k) {
-            if (!InRange(face.vertex[k], mesh.vertexCount) ||
-                !InRange(face.normal[k], mesh.normalCount)) {
+            vertexToNormal[record[1 + k]] = record[5 + k];
+        }
+        mesh.faces.push_back({record[0],
+                              {record[1], record[2], record[3], record[4]},
+                              {record[5], record[6], record[7], record[8]},
+                              record[9],
+                              static_cast<std::int32_t>(mesh.layers.size())});
+        for (std::int32_t i = 0; i < record[9]; ++i) {
+            if (!ReadLayer(in, mesh.textureCount, mesh.layers.emplace_back())) {
                 return false;
             }
-            mesh.vertexToNormal[static_cast<std::size_t>(face.vertex[k])] = face.normal[k];
-        }
-        if (!ReadCount(file, 0, kLayerBytes, face.layerCount)) {
-            return false;
-        }
-        face.firstLayer = static_cast<std::int32_t>(mesh.layers.size());
-        for (std::int32_t i = 0; i < face.layerCount; ++i) {
-            if (!ReadLayer(file, mesh.textureCount, mesh.layers.emplace_back())) {
-                return false;
-            }
-        }
-        if (file.ReadFailed()) {
-            return false;
         }
     }
     return true;
 }
 
 // One record; the flags say what follows it.
-bool ReadNode(BinaryFile& file, std::int32_t vertexCount, MeshNode& node, bool& hasChild,
+bool ReadNode(ByteReader& in, std::int32_t vertexCount, MeshNode& node, bool& hasChild,
               bool& hasSibling) {
-    if (kMinNodeBytes > file.BytesLeft()) {
+    if (!in.Has(kMinNodeBytes)) {
         return false;
     }
-    hasChild = file.ReadByte() != 0;
-    hasSibling = file.ReadByte() != 0;
-    file.ReadString(node.name);
-    node.hash = NameHash(node.name);
-    for (float& p : node.points) {
-        p = file.ReadFloat();
+    hasChild = in.U8() != 0;
+    hasSibling = in.U8() != 0;
+    if (!in.String(node.name) || !in.Words(node.points, 9)) {
+        return false;
     }
-    if (!ReadCount(file, 0, 4, node.vertexCount)) {
+    node.hash = NameHash(node.name);
+    if (!ReadCount(in, 0, 4, node.vertexCount)) {
         return false;
     }
     node.vertices.resize(static_cast<std::size_t>(node.vertexCount));
-    for (std::int32_t& v : node.vertices) {
-        v = file.ReadInt32();
-        if (!InRange(v, vertexCount)) {
-            return false;
-        }
+    if (!in.Words(node.vertices.data(), node.vertices.size())) {
+        return false;
     }
-    return !file.ReadFailed();
+    bool valid = true;
+    for (const std::int32_t v : node.vertices) {
+        valid &= Below(v, vertexCount);
+    }
+    return valid;
 }
 
 // The records are in pre-order: a node, its first child's subtree when it has a child, then its
 // next sibling's subtree when it has a sibling. `open` holds the nodes whose children are being
 // read, so that depth costs heap, not stack.
-bool ReadNodes(BinaryFile& file, Mesh& mesh) {
+bool ReadNodes(ByteReader& in, Mesh& mesh) {
     struct Open {
         MeshNode* node;
         bool hasSibling;
@@ -190,7 +223,7 @@ bool ReadNodes(BinaryFile& file, Mesh& mesh) {
         auto node = std::make_unique<MeshNode>();
         bool hasChild = false;
         bool hasSibling = false;
-        if (!ReadNode(file, mesh.vertexCount, *node, hasChild, hasSibling)) {
+        if (!ReadNode(in, mesh.vertexCount, *node, hasChild, hasSibling)) {
             return false;
         }
         node->parent = parent;
@@ -227,17 +260,21 @@ bool ReadNodes(BinaryFile& file, Mesh& mesh) {
     return true;
 }
 
+// Builds every texture in record order. When one fails, the ones already built are deleted:
+// the mesh that would have owned their names is thrown away.
 bool LoadTextures(Mesh& mesh, TextureParams& params) {
     for (std::int32_t i = 0; i < mesh.textureCount; ++i) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
-        if (!texture.LoadImage(texture.fileName)) {
-            return false;
+        if (texture.LoadImage(texture.fileName)) {
+            params.width = texture.recordWidth;
+            params.height = texture.recordHeight;
+            texture.name = texture.Build(params);
+            texture.ReleaseImage();
         }
-        params.width = texture.recordWidth;
-        params.height = texture.recordHeight;
-        texture.name = texture.Build(params);
-        texture.ReleaseImage();
         if (texture.name == 0) {
+            for (std::int32_t built = 0; built < i; ++built) {
+                glDeleteTextures(1, &mesh.textures[static_cast<std::size_t>(built)].name);
+            }
             return false;
         }
     }
@@ -247,18 +284,16 @@ bool LoadTextures(Mesh& mesh, TextureParams& params) {
 }  // namespace
 
 int Mesh::Load(const std::string& fileName, TextureParams& params) {
-    BinaryFile file;
-    if (!file.Open(fileName, 1)) {
+    MappedFile file;
+    if (!file.Open(fileName)) {
         return 0;
     }
+    ByteReader in(file.Data(), file.Size());
     Mesh loaded;
-    const bool read = ReadHeader(file) && ReadMaterials(file, loaded) &&
-                      ReadTextureRecords(file, loaded) &&
-                      ReadVectors(file, loaded.vertexCount, loaded.vertices) &&
-                      ReadVectors(file, loaded.normalCount, loaded.normals) &&
-                      ReadFaces(file, loaded) && ReadNodes(file, loaded);
-    file.Close();
-    if (!read) {
+    if (!ReadHeader(in) || !ReadMaterials(in, loaded) || !ReadTextureRecords(in, loaded) ||
+        !ReadVectors(in, loaded.vertexCount, loaded.vertices) ||
+        !ReadVectors(in, loaded.normalCount, loaded.normals) || !ReadFaces(in, loaded) ||
+        !ReadNodes(in, loaded)) {
         return 0;
     }
     const TextureParams before = params;

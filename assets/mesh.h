@@ -11,11 +11,11 @@
 #include "geometry/math.h"
 
 struct Material {
-    float diffuse[3];   // bytes / 255
+    float diffuse[3];  // bytes / 255
     float extra1;
     float specular[3];  // bytes / 255
     float extra2;
-    float shininess;    // file value * 128
+    float shininess;  // file value * 128
     float further[6];
 };
 
@@ -56,7 +56,7 @@ struct FaceGroup {
 };
 
 class Mesh {
-public:
+  public:
     // 1 when every section was read, every index was in range and every texture was built;
     // 0 otherwise, with the mesh and the parameters left as they were. The textures are loaded
     // once the rest of the file has proved good; `params` then holds the last one's size.

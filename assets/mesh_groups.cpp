@@ -22,7 +22,7 @@ std::int32_t FirstLayerTexture(const Mesh& mesh, const Face& face) {
 // of the same texture keep their order of first appearance. Face lists are ascending.
 std::vector<FaceGroup> ComputeGroups(const Mesh& mesh) {
     using Pair = std::pair<std::int32_t, std::int32_t>;  // material, texture
-    std::vector<Pair> pairs;                              // in order of first appearance
+    std::vector<Pair> pairs;                             // in order of first appearance
     std::map<Pair, std::size_t> pairIndex;
     std::vector<std::size_t> faceCounts;
     std::vector<std::size_t> faceToPair(mesh.faces.size());
@@ -78,13 +78,14 @@ float ComputeRadius(const Mesh& mesh) {
     return std::sqrt(largest);
 }
 
-bool InRange(std::int32_t index, std::int32_t count) { return index >= 0 && index < count; }
+bool InRange(std::int32_t index, std::int32_t count) {
+    return index >= 0 && index < count;
+}
 
 // Reads a face-group file and accepts it only when it fits the mesh: a finite radius, at least
 // one group, counts the file can hold, texture indices -1 or of the mesh's textures, face
 // indices of the mesh's faces, and nothing after the last group.
-bool ReadGroups(BinaryFile& file, const Mesh& mesh, std::vector<FaceGroup>& groups,
-                float& radius) {
+bool ReadGroups(BinaryFile& file, const Mesh& mesh, std::vector<FaceGroup>& groups, float& radius) {
     radius = file.ReadFloat();
     const std::int32_t count = file.ReadInt32();
     if (file.ReadFailed() || !std::isfinite(radius) || radius < 0.0f || count < 1 ||
@@ -94,8 +95,12 @@ bool ReadGroups(BinaryFile& file, const Mesh& mesh, std::vector<FaceGroup>& grou
     groups.assign(static_cast<std::size_t>(count), FaceGroup{});
     for (FaceGroup& group : groups) {
         group.shininess = file.ReadFloat();
-        for (float& c : group.specular) c = file.ReadFloat();
-        for (float& c : group.diffuse) c = file.ReadFloat();
+        for (float& c : group.specular) {
+            c = file.ReadFloat();
+        }
+        for (float& c : group.diffuse) {
+            c = file.ReadFloat();
+        }
         group.textureIndex = file.ReadInt32();
         group.faceCount = file.ReadInt32();
         if (file.ReadFailed() ||
@@ -133,16 +138,24 @@ bool WriteGroups(const std::string& fileName, const Mesh& mesh) {
     file.WriteInt32(mesh.groupCount);
     for (const FaceGroup& group : mesh.groups) {
         file.WriteFloat(group.shininess);
-        for (float c : group.specular) file.WriteFloat(c);
-        for (float c : group.diffuse) file.WriteFloat(c);
+        for (float c : group.specular) {
+            file.WriteFloat(c);
+        }
+        for (float c : group.diffuse) {
+            file.WriteFloat(c);
+        }
         file.WriteInt32(group.textureIndex);
         file.WriteInt32(group.faceCount);
-        for (std::int32_t face : group.faces) file.WriteInt32(face);
+        for (std::int32_t face : group.faces) {
+            file.WriteInt32(face);
+        }
     }
     return file.Close() == 1;
 }
 
-bool IsLoaded(const Mesh& mesh) { return mesh.faceCount > 0 && mesh.vertexCount > 0; }
+bool IsLoaded(const Mesh& mesh) {
+    return mesh.faceCount > 0 && mesh.vertexCount > 0;
+}
 
 }  // namespace
 

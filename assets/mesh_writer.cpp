@@ -6,12 +6,18 @@
 namespace {
 
 void WriteMaterial(ByteWriter& out, const MaterialSource& m) {
-    for (std::uint8_t c : m.diffuse) out.U8(c);
+    for (std::uint8_t c : m.diffuse) {
+        out.U8(c);
+    }
     out.F32(m.extra1);
-    for (std::uint8_t c : m.specular) out.U8(c);
+    for (std::uint8_t c : m.specular) {
+        out.U8(c);
+    }
     out.F32(m.extra2);
     out.F32(m.shininess);
-    for (float v : m.further) out.F32(v);
+    for (float v : m.further) {
+        out.F32(v);
+    }
 }
 
 void WriteVectors(ByteWriter& out, const std::vector<Vec3>& vectors) {
@@ -25,13 +31,21 @@ void WriteVectors(ByteWriter& out, const std::vector<Vec3>& vectors) {
 
 void WriteFace(ByteWriter& out, const FaceSource& face) {
     out.I32(face.material);
-    for (std::int32_t v : face.vertex) out.I32(v);
-    for (std::int32_t n : face.normal) out.I32(n);
+    for (std::int32_t v : face.vertex) {
+        out.I32(v);
+    }
+    for (std::int32_t n : face.normal) {
+        out.I32(n);
+    }
     out.I32(static_cast<std::int32_t>(face.layers.size()));
     for (const LayerSource& layer : face.layers) {
         out.I32(layer.textureIndex);
-        for (float v : layer.values) out.F32(v);
-        for (std::uint8_t f : layer.flags) out.U8(f);
+        for (float v : layer.values) {
+            out.F32(v);
+        }
+        for (std::uint8_t f : layer.flags) {
+            out.U8(f);
+        }
         for (const auto& corner : layer.uv) {
             out.F32(corner[0]);
             out.F32(corner[1]);
@@ -53,7 +67,9 @@ bool WriteNodes(ByteWriter& out, const std::vector<NodeSource>& nodes) {
         }
         std::int32_t& last = (parent == -1) ? lastTopLevel : lastChild[parent];
         if (last == -1) {
-            if (parent != -1) firstChild[parent] = static_cast<std::int32_t>(i);
+            if (parent != -1) {
+                firstChild[parent] = static_cast<std::int32_t>(i);
+            }
         } else {
             nextSibling[last] = static_cast<std::int32_t>(i);
         }
@@ -65,9 +81,13 @@ bool WriteNodes(ByteWriter& out, const std::vector<NodeSource>& nodes) {
         out.U8(firstChild[at] != -1 ? 1 : 0);
         out.U8(nextSibling[at] != -1 ? 1 : 0);
         out.String(node.name);
-        for (float p : node.points) out.F32(p);
+        for (float p : node.points) {
+            out.F32(p);
+        }
         out.I32(static_cast<std::int32_t>(node.vertices.size()));
-        for (std::int32_t v : node.vertices) out.I32(v);
+        for (std::int32_t v : node.vertices) {
+            out.I32(v);
+        }
         if (firstChild[at] != -1) {
             at = firstChild[at];
             continue;
@@ -91,7 +111,9 @@ std::optional<std::string> MeshFileBytes(const MeshSource& source) {
     out.U8('Y');
     out.I32(2);
     out.I32(static_cast<std::int32_t>(source.materials.size()));
-    for (const MaterialSource& m : source.materials) WriteMaterial(out, m);
+    for (const MaterialSource& m : source.materials) {
+        WriteMaterial(out, m);
+    }
     out.I32(static_cast<std::int32_t>(source.textures.size()));
     for (const TextureSource& t : source.textures) {
         out.String(t.fileName);
@@ -101,7 +123,9 @@ std::optional<std::string> MeshFileBytes(const MeshSource& source) {
     WriteVectors(out, source.vertices);
     WriteVectors(out, source.normals);
     out.I32(static_cast<std::int32_t>(source.faces.size()));
-    for (const FaceSource& face : source.faces) WriteFace(out, face);
+    for (const FaceSource& face : source.faces) {
+        WriteFace(out, face);
+    }
     if (!WriteNodes(out, source.nodes)) {
         return std::nullopt;
     }

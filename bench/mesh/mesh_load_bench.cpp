@@ -21,14 +21,16 @@ MeshSource GridSource() {
     s.materials.push_back({{200, 200, 200}, 0, {255, 255, 255}, 0, 0.5f, {}});
     for (int y = 0; y <= kRows; ++y) {
         for (int x = 0; x <= kColumns; ++x) {
-            s.vertices.push_back({static_cast<float>(x), static_cast<float>(y), 0.01f * static_cast<float>(x ^ y)});
+            s.vertices.push_back(
+                {static_cast<float>(x), static_cast<float>(y), 0.01f * static_cast<float>(x ^ y)});
             s.normals.push_back({0, 0, 1});
         }
     }
     const auto at = [](int x, int y) { return y * (kColumns + 1) + x; };
     for (int y = 0; y < kRows; ++y) {
         for (int x = 0; x < kColumns; ++x) {
-            const std::int32_t corners[4] = {at(x, y), at(x + 1, y), at(x + 1, y + 1), at(x, y + 1)};
+            const std::int32_t corners[4] = {at(x, y), at(x + 1, y), at(x + 1, y + 1),
+                                             at(x, y + 1)};
             FaceSource face;
             for (int k = 0; k < 4; ++k) {
                 face.vertex[k] = corners[k];
@@ -41,7 +43,8 @@ MeshSource GridSource() {
     const int perNode = static_cast<int>(s.vertices.size()) / kNodes + 1;
     for (int n = 0; n < kNodes; ++n) {
         const auto node = s.AddNode("Strip" + std::to_string(n), root);
-        for (int v = n * perNode; v < (n + 1) * perNode && v < static_cast<int>(s.vertices.size()); ++v) {
+        for (int v = n * perNode; v < (n + 1) * perNode && v < static_cast<int>(s.vertices.size());
+             ++v) {
             s.nodes[node].vertices.push_back(v);
         }
     }

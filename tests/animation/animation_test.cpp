@@ -27,7 +27,9 @@ FixtureBytes Header(std::int64_t magic, const std::string& name, int frames, int
 }
 
 void AppendKey(FixtureBytes& b, const float (&a)[12]) {
-    for (float v : a) b.Float(v);
+    for (float v : a) {
+        b.Float(v);
+    }
 }
 
 // Two frames, two tracks: "Hip" (identity-with-translation, then the distinct key) and "Arm".
@@ -107,7 +109,9 @@ TEST(Animation, RejectsWrongMagicAndCountsBelowOne) {
         FixtureBytes b = Header(magic, "x", frames, tracks);
         for (int t = 0; t < 2; ++t) {
             b.Str("Hip");
-            for (int f = 0; f < 2; ++f) AppendKey(b, kDistinct);
+            for (int f = 0; f < 2; ++f) {
+                AppendKey(b, kDistinct);
+            }
         }
         return b.bytes;
     };
@@ -202,7 +206,8 @@ TEST(AnimationWriter, RoundTripsThroughTheLoaderExactly) {
     for (int t = 0; t < 5; ++t) {
         AnimationTrackSource track{"Node" + std::to_string(t), {}};
         for (int f = 0; f < 7; ++f) {
-            Transform key = Transform::Rotation(0.1f * static_cast<float>(f + t), Vec3{0.6f, 0.8f, 0});
+            Transform key =
+                Transform::Rotation(0.1f * static_cast<float>(f + t), Vec3{0.6f, 0.8f, 0});
             key.t = {-1.5f * static_cast<float>(f), 1e-7f * static_cast<float>(t), 3e7f};
             track.keys.push_back(key);
         }

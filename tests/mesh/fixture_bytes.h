@@ -8,7 +8,7 @@
 #include <string>
 
 class FixtureBytes {
-public:
+  public:
     FixtureBytes& Raw(const std::string& s) {
         bytes += s;
         return *this;
@@ -17,11 +17,12 @@ public:
         bytes += static_cast<char>(v & 0xFF);
         return *this;
     }
-    FixtureBytes& Short(int v) {
-        return Byte(v).Byte(v >> 8);
-    }
+    FixtureBytes& Short(int v) { return Byte(v).Byte(v >> 8); }
     FixtureBytes& Int(std::int64_t v) {
-        return Byte(static_cast<int>(v)).Byte(static_cast<int>(v >> 8)).Byte(static_cast<int>(v >> 16)).Byte(static_cast<int>(v >> 24));
+        return Byte(static_cast<int>(v))
+            .Byte(static_cast<int>(v >> 8))
+            .Byte(static_cast<int>(v >> 16))
+            .Byte(static_cast<int>(v >> 24));
     }
     FixtureBytes& Float(float f) {
         std::uint32_t bits;
@@ -29,11 +30,15 @@ public:
         return Int(bits);
     }
     FixtureBytes& Floats(std::initializer_list<float> fs) {
-        for (float f : fs) Float(f);
+        for (float f : fs) {
+            Float(f);
+        }
         return *this;
     }
     FixtureBytes& Ints(std::initializer_list<std::int64_t> vs) {
-        for (std::int64_t v : vs) Int(v);
+        for (std::int64_t v : vs) {
+            Int(v);
+        }
         return *this;
     }
     FixtureBytes& Str(const std::string& s) {

@@ -49,7 +49,8 @@ Mesh GroupMesh(const std::vector<std::pair<int, int>>& faces, int textureCount,
     mesh.normalCount = 1;
     mesh.vertexToNormal.assign(8, 0);
     for (const auto& [material, texture] : faces) {
-        Face face{material, {0, 1, 3, 2}, {0, 0, 0, 0}, 0, static_cast<std::int32_t>(mesh.layers.size())};
+        Face face{
+            material, {0, 1, 3, 2}, {0, 0, 0, 0}, 0, static_cast<std::int32_t>(mesh.layers.size())};
         if (texture != -1) {
             face.layerCount = 2;  // only the first layer decides
             mesh.layers.push_back({texture, {}, {}, {}});
@@ -61,10 +62,15 @@ Mesh GroupMesh(const std::vector<std::pair<int, int>>& faces, int textureCount,
     return mesh;
 }
 
-void AppendGroup(FixtureBytes& b, int material, int texture, std::initializer_list<std::int64_t> faces) {
+void AppendGroup(FixtureBytes& b, int material, int texture,
+                 std::initializer_list<std::int64_t> faces) {
     b.Float(kShininess[material]);
-    for (float c : kSpecular[material]) b.Float(c);
-    for (float c : kDiffuse[material]) b.Float(c);
+    for (float c : kSpecular[material]) {
+        b.Float(c);
+    }
+    for (float c : kDiffuse[material]) {
+        b.Float(c);
+    }
     b.Int(texture).Int(static_cast<std::int64_t>(faces.size())).Ints(faces);
 }
 
@@ -118,7 +124,7 @@ TEST(MeshGroups, PairsOfOneTextureKeepTheirOrderOfFirstAppearance) {
     Mesh mesh = GroupMesh({{1, 2}, {0, 1}, {0, 2}, {1, -1}, {1, 1}, {0, -1}, {1, 2}}, 3);
     TempDir dir;
     ASSERT_EQ(mesh.BuildGroupFile(dir.File("m.prs")), 1);
-    const std::vector<GroupView> want = {{-1, 4, {3}}, {-1, 32, {5}}, {1, 32, {1}},
+    const std::vector<GroupView> want = {{-1, 4, {3}}, {-1, 32, {5}},  {1, 32, {1}},
                                          {1, 4, {4}},  {2, 4, {0, 6}}, {2, 32, {2}}};
     EXPECT_EQ(Groups(mesh), want);
 }

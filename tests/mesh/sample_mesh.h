@@ -53,7 +53,9 @@ inline MeshSource SampleMeshSource() {
     s.AddNode("Gun", body);
     s.AddNode("Gun", 2);
     s.nodes[root].vertices = {0, 1};
-    for (int i = 0; i < 9; ++i) s.nodes[root].points[i] = static_cast<float>(i + 1);
+    for (int i = 0; i < 9; ++i) {
+        s.nodes[root].points[i] = static_cast<float>(i + 1);
+    }
     s.nodes[body].vertices = {2};
     s.nodes[2].vertices = {4};
     s.nodes[4].vertices = {3};

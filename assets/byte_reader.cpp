@@ -1,0 +1,37 @@
+#include "assets/byte_reader.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+MappedFile::~MappedFile() {
+    if (mapping_ != nullptr) {
+        ::munmap(mapping_, size_);
+    }
+}
+
+bool MappedFile::Open(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (ok && info.st_size > 0) {
+        const auto size = static_cast<std::size_t>(info.st_size);
+        void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        ok = mapping != MAP_FAILED;
+        if (ok) {
+            mapping_ = mapping;
+            data_ = static_cast<const std::uint8_t*>(mapping);
+            size_ = size;
+        }
+    }
+    ::close(fd);  // the mapping stays valid without the descriptor
+    static constexpr std::uint8_t kEmpty[1] = {};
+    if (ok && data_ == nullptr) {
+        data_ = kEmpty;  // an empty file: nothing to map, nothing to read
+    }
+    return ok;
+}
