@@ -7,8 +7,9 @@
 namespace {
 
 MessageBoxPresenter& Presenter() {
-    static MessageBoxPresenter presenter;
-    return presenter;
+    // Never destroyed: shutdown at process exit may still report a failure.
+    static MessageBoxPresenter* const presenter = new MessageBoxPresenter;
+    return *presenter;
 }
 
 Uint32 SdlFlags(MessageBoxIcon icon) {

@@ -2,6 +2,8 @@
 
 #include <SDL.h>
 
+#include "platform/sdl_gl_attributes.h"
+
 OffscreenContext::~OffscreenContext() {
     if (context_ != nullptr) SDL_GL_DeleteContext(context_);
     if (window_ != nullptr) SDL_DestroyWindow(static_cast<SDL_Window*>(window_));
@@ -10,12 +12,11 @@ OffscreenContext::~OffscreenContext() {
 
 bool OffscreenContext::Create(int width, int height) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    PixelFormat format;
+    format.colorBits = 24;
+    format.depthBits = 16;
+    format.doubleBuffer = true;
+    ApplyGlAttributes(format);
     SDL_Window* window = SDL_CreateWindow("vorn offscreen", 0, 0, width, height,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (window == nullptr) {
