@@ -240,12 +240,4 @@ TEST_F(FrameLoop, HandledMessagesAnswerZero) {
     EXPECT_TRUE(platform.DefaultHandled().empty());
 }
 
-TEST_F(FrameLoop, RunShowsTheHiddenWindow) {
-    EXPECT_FALSE(platform.QueryWindow(app.window).visible);
-    app.onUpdate = [&] { EXPECT_TRUE(platform.QueryWindow(app.window).visible); };
-    platform.QueueIdle();
-    app.Run();
-    EXPECT_EQ(app.updates, 1);
-}
-
 }  // namespace
