@@ -1,6 +1,5 @@
 #include "platform/scripted_platform.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <ostream>
 
@@ -87,7 +86,6 @@ ScriptedPlatform::~ScriptedPlatform() {
     UsePlatform(nullptr);
     if (console_ != nullptr)
         std::fclose(console_);
-    std::free(consoleBuffer_);
 }
 
 // --- Script ---
@@ -365,10 +363,21 @@ InputResult ScriptedPlatform::ReadMouse(InputDeviceHandle device, MouseReading& 
 
 // --- Console ---
 
+long ScriptedPlatform::WriteConsole(void* cookie, const char* bytes, std::size_t count) {
+    auto* platform = static_cast<ScriptedPlatform*>(cookie);
+    platform->consoleText_.append(bytes, count);
+    platform->now_ += platform->consoleWriteTicks_;
+    return static_cast<long>(count);
+}
+
 std::FILE* ScriptedPlatform::OpenConsole() {
     if (Record(PlatformCall::OpenConsole) || console_ != nullptr)
         return nullptr;
-    console_ = ::open_memstream(&consoleBuffer_, &consoleSize_);
+    // Room for any test's output, so that writing never allocates.
+    consoleText_.reserve(consoleText_.size() + (1 << 16));
+    cookie_io_functions_t functions{};
+    functions.write = &ScriptedPlatform::WriteConsole;
+    console_ = ::fopencookie(this, "w", functions);
     return console_;
 }
 
@@ -378,17 +387,6 @@ void ScriptedPlatform::CloseConsole(std::FILE* console) {
         return;
     std::fclose(console_);
     console_ = nullptr;
-    closedConsoleText_.append(consoleBuffer_, consoleSize_);
-    std::free(consoleBuffer_);
-    consoleBuffer_ = nullptr;
-    consoleSize_ = 0;
-}
-
-std::string ScriptedPlatform::ConsoleText() const {
-    std::string text = closedConsoleText_;
-    if (console_ != nullptr && consoleBuffer_ != nullptr)
-        text.append(consoleBuffer_, consoleSize_);
-    return text;
 }
 
 // --- Message boxes ---

@@ -9,8 +9,9 @@
 // used up PeekMessage returns Quit (ScriptRanOut() then tells so). PostQuitMessage makes the next
 // PeekMessage return Quit, as on a real system.
 //
-// The performance counter is a number that the test moves; each reading may also advance it by a
-// fixed step. Every call that can fail can be made to fail; lifecycle calls are logged in order.
+// The performance counter is a number that the test moves; each reading, and each write that
+// reaches the console, may also advance it by a fixed step. Every call that can fail can be made to
+// fail; lifecycle calls are logged in order.
 #pragma once
 
 #include <cstdint>
@@ -108,7 +109,9 @@ class ScriptedPlatform final : public Platform {
     const std::vector<RecordedMessageBox>& Boxes() const { return boxes_; }
     const std::vector<WindowMessage>& DefaultHandled() const { return defaultHandled_; }
     // Everything that reached the console (flushed), across opens.
-    std::string ConsoleText() const;
+    const std::string& ConsoleText() const { return consoleText_; }
+    // Each write that reaches the console takes this many ticks of the counter.
+    void SetConsoleWriteTicks(std::int64_t ticks) { consoleWriteTicks_ = ticks; }
     bool ConsoleOpen() const { return console_ != nullptr; }
     PixelFormat LastPixelFormat() const { return pixelFormat_; }
     std::string WindowTitle() const { return title_; }
@@ -224,8 +227,9 @@ class ScriptedPlatform final : public Platform {
     int keyboardReads_ = 0;
     int mouseReads_ = 0;
 
+    static long WriteConsole(void* cookie, const char* bytes, std::size_t count);
+
     std::FILE* console_ = nullptr;
-    char* consoleBuffer_ = nullptr;
-    std::size_t consoleSize_ = 0;
-    std::string closedConsoleText_;
+    std::string consoleText_;
+    std::int64_t consoleWriteTicks_ = 0;
 };

@@ -84,17 +84,6 @@ TEST_F(Input, EdgeIsSeenExactlyOncePerPress) {
     EXPECT_EQ(input.prevKeys[DIK_N], kKeyDown);
 }
 
-TEST_F(Input, BuffersAlternate) {
-    InputModule& input = Created();
-    ASSERT_TRUE(PollAfter(input));
-    const std::uint8_t* first = input.keys;
-    ASSERT_TRUE(PollAfter(input));
-    EXPECT_EQ(input.prevKeys, first);
-    EXPECT_NE(input.keys, first);
-    ASSERT_TRUE(PollAfter(input));
-    EXPECT_EQ(input.keys, first);
-}
-
 TEST_F(Input, MouseMovementAndWheelPassThroughUnscaled) {
     InputModule& input = Created();
     platform.QueueMouseMove(-4, 9);
