@@ -49,6 +49,14 @@ void Clone::Move(float t) {
     velocity += a * t;
 }
 
+GLuint GroupTexture(const Mesh& mesh, const FaceGroup& group) {
+    // Name 1 is the default texture that the render state creates first.
+    if (group.textureIndex >= 0 && group.textureIndex < mesh.textureCount) {
+        return mesh.textures[static_cast<std::size_t>(group.textureIndex)].name;
+    }
+    return 1;
+}
+
 bool FacesEye(const Face& face, const Vec3* v, const Matrix3& r, const Vec3& eye) {
     Vec3 newell = Vec3::Zero;
     for (int k = 0; k < 4; ++k) {
@@ -69,11 +77,7 @@ void Clone::DrawFaceGroups(const Mesh& mesh, const Vec3* v, const Vec3* n, const
     const std::size_t listCount = displayLists.size();
     for (std::size_t j = 0; j < groups.size(); ++j) {
         const FaceGroup& group = groups[j];
-        // Name 1 is the default texture that the render state creates first.
-        GLuint name = 1;
-        if (group.textureIndex >= 0 && group.textureIndex < mesh.textureCount) {
-            name = mesh.textures[static_cast<std::size_t>(group.textureIndex)].name;
-        }
+        const GLuint name = GroupTexture(mesh, group);
         if (name != bound) {
             glBindTexture(GL_TEXTURE_2D, name);
             bound = name;
