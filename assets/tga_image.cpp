@@ -111,7 +111,7 @@ int TgaImage::Load(const std::string& fileName, LoadError* error) {
     std::uint8_t h[kHeaderSize];
     if (!ReadExactly(file.get(), h, kHeaderSize)) {
         Fail(error, "file of " + std::to_string(info.st_size) +
-                        " bytes ends inside the 18-byte header", 0);
+                        " bytes ends inside the 18-byte header");
         return 0;
     }
     idLength = h[0];
