@@ -49,7 +49,8 @@ TextKind ClassifyText(const std::string& path) {
 }
 
 // Without a neighbour to tell: whichever reader takes the whole file, else the layout that
-// its first value suggests (a frame count is small, a prop's first value is a float).
+// its first value suggests: a frame count is below 32768, while a prop's first value is a
+// float, whose bits read as such a number only for denormals near 0, never a coordinate.
 FoundNeighbours::Bounds BoundsByStructure(const std::string& path, FileReport& note) {
     std::vector<Zt18DOP> roots;
     Zt18DOP root;
@@ -62,10 +63,8 @@ FoundNeighbours::Bounds BoundsByStructure(const std::string& path, FileReport& n
         BinaryFile file;
         file.Open(path, 1);
         const std::int32_t first = file.ReadInt32();
-        const bool plausibleFrames =
-            first >= 1 && first <= 32767 &&
-            4 + std::int64_t{first} * Zt18DOP::kTaggedRecordSize <= file.FileSize();
-        kind = plausibleFrames ? FoundNeighbours::Bounds::kActor : FoundNeighbours::Bounds::kProp;
+        kind = first >= 1 && first <= 32767 ? FoundNeighbours::Bounds::kActor
+                                            : FoundNeighbours::Bounds::kProp;
     }
     note.Note("no descriptor, mesh or animation beside it: told apart by its structure");
     return kind;

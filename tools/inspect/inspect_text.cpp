@@ -18,16 +18,22 @@ FileReport InspectDescriptor(const std::string& path, Descriptor* loaded) {
     s.Set("mesh", d->mesh);
     if (d->kind == "actor") {
         s.Set("animation count", d->declaredCount);
+        // A count beyond the last line gives one empty name, which loads nothing.
         Value& list = s.Set("animations", Value::List());
-        for (const std::string& name : d->animations) list.Append(Value::String(name));
+        long long named = 0;
+        for (const std::string& name : d->animations) {
+            if (name.empty()) continue;
+            list.Append(Value::String(name));
+            ++named;
+        }
         if (!d->countIsNumber) {
             report.Problem("line 3: the animation count is not a number, so no animation loads");
         } else if (d->declaredCount < 0) {
             report.Problem("line 3: animation count " + std::to_string(d->declaredCount) +
                            " is below 0");
-        } else if (static_cast<long long>(d->animations.size()) < d->declaredCount) {
+        } else if (named < d->declaredCount) {
             report.Problem("animation count " + std::to_string(d->declaredCount) + " but only " +
-                           std::to_string(d->animations.size()) + " names follow");
+                           std::to_string(named) + " names follow");
         }
     }
     if (loaded != nullptr) *loaded = *d;
