@@ -54,6 +54,26 @@ TEST(JsonReport, NodeNamesWithAwkwardBytesSurviveARoundTripThroughPython) {
     EXPECT_EQ(run.output, "0\n");
 }
 
+TEST(JsonReport, DeepNodeTreesAreCutAtSixtyFourLevels) {
+    TempDir dir;
+    MeshSource source = RootAndArm();
+    std::int32_t parent = 1;
+    for (int i = 0; i < 100; ++i) parent = source.AddNode("N" + std::to_string(i), parent);
+    source.AddNode("Last", -1);  // a second root after the deep chain is still shown
+    ASSERT_TRUE(WriteMeshFile(dir.File("deep.ply"), source));
+    const InspectRun text = RunInspect({dir.File("deep.ply")});
+    EXPECT_EQ(text.status, 0);
+    EXPECT_NE(text.output.find("note: the node tree nests deeper than 64 levels; 38 nodes below "
+                               "them are not shown"),
+              std::string::npos)
+        << text.output;
+    const InspectRun run = RunInspect(
+        {"--json", dir.File("deep.ply")}, false,
+        PythonJsonCheck("docs[0]['summary']['nodes']==103 and "
+                        "[n['name'] for n in docs[0]['summary']['node tree']]==['Root','Last']"));
+    EXPECT_EQ(run.output, "0\n");
+}
+
 TEST(JsonReport, InvalidFilesCarryTheirProblems) {
     TempDir dir;
     dir.Write("bad.anm", "nope");

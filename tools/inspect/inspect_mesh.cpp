@@ -60,25 +60,39 @@ Value Textures(const std::string& path, const Mesh& mesh, FileReport& report) {
     return list;
 }
 
+// Levels of the node tree that a report shows: the writers recurse once per level, and a file
+// can nest its nodes as deep as its size allows.
+constexpr std::size_t kShownLevels = 64;
+
 // The node tree, built without recursion: each node's item is reached through its parent's.
-Value NodeTree(const Mesh& mesh) {
+Value NodeTree(const Mesh& mesh, FileReport& report) {
     Value roots = Value::List();
-    std::vector<std::pair<const MeshNode*, Value*>> open;  // nodes whose item is placed
+    // The ancestors of the next node, with their items; null for a node not shown.
+    std::vector<std::pair<const MeshNode*, Value*>> open;
+    std::int64_t hidden = 0;
     for (const auto& owned : mesh.nodes) {
         const MeshNode* node = owned.get();
+        while (!open.empty() && open.back().first != node->parent) open.pop_back();
+        Value* parent = open.empty() ? nullptr : open.back().second;
+        if (open.size() >= kShownLevels || (!open.empty() && parent == nullptr)) {
+            ++hidden;
+            open.emplace_back(node, nullptr);
+            continue;
+        }
         Value item = Value::Object();
         item.Set("name", node->name);
         item.Set("hash", Value::Hash(node->hash));
         item.Set("vertices", node->vertexCount);
         Value* siblings = &roots;
-        while (!open.empty() && open.back().first != node->parent) open.pop_back();
-        if (!open.empty()) {
-            Value* parent = open.back().second;
-            const Value* children = parent->Find("children");
-            siblings = children != nullptr ? const_cast<Value*>(children)
-                                           : &parent->Set("children", Value::List());
+        if (parent != nullptr) {
+            siblings = parent->Find("children");
+            if (siblings == nullptr) siblings = &parent->Set("children", Value::List());
         }
         open.emplace_back(node, &siblings->Append(std::move(item)));
+    }
+    if (hidden > 0) {
+        report.Note("the node tree nests deeper than " + std::to_string(kShownLevels) +
+                    " levels; " + std::to_string(hidden) + " nodes below them are not shown");
     }
     return roots;
 }
@@ -122,7 +136,7 @@ FileReport InspectMesh(const std::string& path, Mesh* loaded) {
     s.Set("nodes", mesh.nodeCount);
     s.Set("material list", Materials(mesh));
     s.Set("texture list", Textures(path, mesh, report));
-    s.Set("node tree", NodeTree(mesh));
+    s.Set("node tree", NodeTree(mesh, report));
     if (mesh.trailingBytes > 0) {
         report.Note(std::to_string(mesh.trailingBytes) + " bytes after the last node are ignored");
     }

@@ -53,6 +53,7 @@ constexpr const char* kHelp =
     "                  one line \"FILE: problem\" per problem, or one line saying all is valid;\n"
     "                  with --json the documents of every file looked at instead\n"
     "  --help          this text\n"
+    "  --              ends the options: every later argument is a file\n"
     "\n"
     "Exit status: 0 when every file is valid, 1 when one is not (or cannot be read),\n"
     "2 for bad usage (unknown option, no file, --check without a folder or with files).\n";

@@ -30,3 +30,7 @@ const Value* Value::Find(const std::string& key) const {
     }
     return nullptr;
 }
+
+Value* Value::Find(const std::string& key) {
+    return const_cast<Value*>(static_cast<const Value&>(*this).Find(key));
+}

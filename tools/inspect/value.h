@@ -38,6 +38,7 @@ class Value {
     Value& Set(const std::string& key, const char* s) { return Set(key, String(s)); }
     // The field's value, or null when the object has none.
     const Value* Find(const std::string& key) const;
+    Value* Find(const std::string& key);
 
   private:
     Value(Type type, std::int64_t i, double r, std::string s)
