@@ -48,15 +48,9 @@ void App::Shutdown() {
 }
 
 int App::Run() {
+    BeginFrames();
     Platform& platform = ThePlatform();
-    platform.ShowWindow(window);
-
-    reportStart = platform.Counter();
-    counter = reportStart;
-    int frameCount = 0;
-    bool quit = false;
     WindowMessage message;
-
     for (;;) {
         if (platform.PeekMessage(message)) {
             if (message.kind == WindowMessageKind::Quit)
@@ -69,39 +63,51 @@ int App::Run() {
             platform.WaitMessage();
             continue;
         }
-
-        if (InputModule* input = InputModule::Instance()) {
-            input->Poll();
-            keys = input->keys;
-            prevKeys = input->prevKeys;
-            for (int i = 0; i < 3; ++i) {
-                mouse[i] = input->mouse[i];
-                mouseButtons[i] = input->mouseButtons[i];
-            }
-        }
-        if (keys != nullptr && keys[DIK_ESCAPE] != 0)
-            quit = true;
-
-        Update();
-
-        ++frameCount;
-        lastCounter = counter;
-        counter = platform.Counter();
-        frameTime = static_cast<float>(counter - lastCounter) / counterFrequency;
-
-        const std::int64_t elapsed = counter - reportStart;
-        if (static_cast<double>(elapsed) >= 2.0 * counterFrequency) {
-            const double rate =
-                frameCount * static_cast<double>(counterFrequency) / static_cast<double>(elapsed);
-            console << "Frames per sec: " << static_cast<float>(rate) << std::endl;
-            // A fresh reading, so the time spent writing belongs to neither window.
-            reportStart = platform.Counter();
-            frameCount = 0;
-        }
-
-        if (quit)
+        if (StepFrame())
             return 1;
     }
+}
+
+void App::BeginFrames() {
+    Platform& platform = ThePlatform();
+    platform.ShowWindow(window);
+    reportStart = platform.Counter();
+    counter = reportStart;
+    framesSinceReport = 0;
+}
+
+bool App::StepFrame() {
+    Platform& platform = ThePlatform();
+    bool quit = false;
+    if (InputModule* input = InputModule::Instance()) {
+        input->Poll();
+        keys = input->keys;
+        prevKeys = input->prevKeys;
+        for (int i = 0; i < 3; ++i) {
+            mouse[i] = input->mouse[i];
+            mouseButtons[i] = input->mouseButtons[i];
+        }
+    }
+    if (keys != nullptr && keys[DIK_ESCAPE] != 0)
+        quit = true;
+
+    Update();
+
+    ++framesSinceReport;
+    lastCounter = counter;
+    counter = platform.Counter();
+    frameTime = static_cast<float>(counter - lastCounter) / counterFrequency;
+
+    const std::int64_t elapsed = counter - reportStart;
+    if (static_cast<double>(elapsed) >= 2.0 * counterFrequency) {
+        const double rate = framesSinceReport * static_cast<double>(counterFrequency) /
+                            static_cast<double>(elapsed);
+        console << "Frames per sec: " << static_cast<float>(rate) << std::endl;
+        // A fresh reading, so the time spent writing belongs to neither window.
+        reportStart = platform.Counter();
+        framesSinceReport = 0;
+    }
+    return quit;
 }
 
 long App::HandleMessage(WindowHandle messageWindow, const WindowMessage& message) {

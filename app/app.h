@@ -32,6 +32,11 @@ class App {
     virtual int Create(const char* title, int width, int height, int bits, bool fullscreen);
     // Shows the window and runs frames until Escape or the window is closed; non-zero then.
     virtual int Run();
+    // The frame loop's two halves, for drivers that run frames themselves: showing the window
+    // and starting the clocks, then one frame (input sample, Update, frame time, the frame-rate
+    // line), true when Escape asks to quit.
+    void BeginFrames();
+    bool StepFrame();
     // Releases input, window and context, console; harmless to repeat or after a failed Create.
     virtual void Shutdown();
 
@@ -62,6 +67,7 @@ class App {
     std::int64_t reportStart = 0;
     std::int64_t counter = 0;
     float frameTime = 0.0f;  // seconds taken by the last completed frame
+    int framesSinceReport = 0;
     float counterFrequency = 0.0f;
     ConStream console;
 

@@ -64,6 +64,19 @@ public:
         std::memcpy(&v, &bits, sizeof v);
         return v;
     }
+    // `count` 32-bit words at once (count * 4 below kBufferSize): the same values, and the same
+    // failure past the end, as that many ReadInt32 calls.
+    void ReadWords(std::int32_t* out, int count) {
+        const int bytes = 4 * count;
+        Ensure(bytes);
+        const std::uint8_t* p = buffer_ + position_;
+        for (int i = 0; i < count; ++i, p += 4) {
+            out[i] = static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
+                                               (std::uint32_t{p[2]} << 16) |
+                                               (std::uint32_t{p[3]} << 24));
+        }
+        Consume(bytes);
+    }
     // Copies a NUL-terminated string of at most 127 characters into dest (kStringSize bytes).
     // A longer string is cut at 127 characters, terminated, skipped past its 128th byte, and
     // marks the read as failed. Returns the new position.

@@ -49,17 +49,35 @@ void Clone::Move(float t) {
     velocity += a * t;
 }
 
+GLuint GroupTexture(const Mesh& mesh, const FaceGroup& group) {
+    // Name 1 is the default texture that the render state creates first.
+    if (group.textureIndex >= 0 && group.textureIndex < mesh.textureCount) {
+        return mesh.textures[static_cast<std::size_t>(group.textureIndex)].name;
+    }
+    return 1;
+}
+
+bool FacesEye(const Face& face, const Vec3* v, const Matrix3& r, const Vec3& eye) {
+    Vec3 newell = Vec3::Zero;
+    for (int k = 0; k < 4; ++k) {
+        const Vec3& a = v[face.vertex[k]];
+        const Vec3& b = v[face.vertex[(k + 1) & 3]];
+        newell.x += (a.y - b.y) * (a.z + b.z);
+        newell.y += (a.z - b.z) * (a.x + b.x);
+        newell.z += (a.x - b.x) * (a.y + b.y);
+    }
+    const Vec3 w = newell * r;
+    const Vec3 q = v[face.vertex[0]] * r;
+    return Dot(w, eye - q) > 0.0f;
+}
+
 void Clone::DrawFaceGroups(const Mesh& mesh, const Vec3* v, const Vec3* n, const Matrix3& r,
                            const Vec3& eye) const {
     GLuint bound = 0;
     const std::size_t listCount = displayLists.size();
     for (std::size_t j = 0; j < groups.size(); ++j) {
         const FaceGroup& group = groups[j];
-        // Name 1 is the default texture that the render state creates first.
-        GLuint name = 1;
-        if (group.textureIndex >= 0 && group.textureIndex < mesh.textureCount) {
-            name = mesh.textures[static_cast<std::size_t>(group.textureIndex)].name;
-        }
+        const GLuint name = GroupTexture(mesh, group);
         if (name != bound) {
             glBindTexture(GL_TEXTURE_2D, name);
             bound = name;
@@ -67,19 +85,7 @@ void Clone::DrawFaceGroups(const Mesh& mesh, const Vec3* v, const Vec3* n, const
         if (j < listCount) glCallList(displayLists[j]);
         for (const std::int32_t f : group.faces) {
             const Face& face = mesh.faces[static_cast<std::size_t>(f)];
-            const Vec3* c[4] = {&v[face.vertex[0]], &v[face.vertex[1]], &v[face.vertex[2]],
-                                &v[face.vertex[3]]};
-            Vec3 newell = Vec3::Zero;
-            for (int k = 0; k < 4; ++k) {
-                const Vec3& a = *c[k];
-                const Vec3& b = *c[(k + 1) & 3];
-                newell.x += (a.y - b.y) * (a.z + b.z);
-                newell.y += (a.z - b.z) * (a.x + b.x);
-                newell.z += (a.x - b.x) * (a.y + b.y);
-            }
-            const Vec3 w = newell * r;
-            const Vec3 q = *c[0] * r;
-            if (!(Dot(w, eye - q) > 0.0f)) continue;
+            if (!FacesEye(face, v, r, eye)) continue;
             const TextureLayer* layer =
                 face.layerCount > 0 ? &mesh.layers[static_cast<std::size_t>(face.firstLayer)]
                                     : nullptr;
@@ -87,7 +93,7 @@ void Clone::DrawFaceGroups(const Mesh& mesh, const Vec3* v, const Vec3* n, const
             for (int k = 0; k < 4; ++k) {
                 if (layer != nullptr) glTexCoord2fv(layer->uv[k]);
                 glNormal3fv(&n[face.normal[k]].x);
-                glVertex3fv(&c[k]->x);
+                glVertex3fv(&v[face.vertex[k]].x);
             }
             glEnd();
         }

@@ -11,6 +11,12 @@
 #include "geometry/camera.h"
 #include "geometry/math.h"
 
+// The texture name a group draws with: its mesh texture, else the default texture.
+GLuint GroupTexture(const Mesh& mesh, const FaceGroup& group);
+// Whether the quad's Newell normal, turned by `rotation`, points to `eye` from its first corner
+// turned the same way: the faces that turn away are never sent.
+bool FacesEye(const Face& face, const Vec3* vertices, const Matrix3& rotation, const Vec3& eye);
+
 class Clone {
 public:
     Clone(const Clone&) = delete;

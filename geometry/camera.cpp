@@ -47,7 +47,18 @@ Matrix3 Camera::TurnRows(int axisRow, int a, int b, float degrees) {
     const Matrix3 m = Matrix3::Rotation(degrees * DegToRad, orientation.Row(axisRow));
     SetRow(a, (orientation.Row(a) * m).Normalized());
     SetRow(b, (orientation.Row(b) * m).Normalized());
+    Orthonormalize(orientation.Row(kUp), orientation.Row(kBack));
     return m;
+}
+
+void Camera::Orthonormalize(Vec3 up, const Vec3& back) {
+    // Rows turned and normalised one by one drift apart with rounding, and the arccosine of a
+    // small aiming angle is only good to about 3e-4 rad in floats; rebuilding the frame from
+    // back and up after every turn keeps it orthonormal over any number of frames.
+    up = (up - back * Dot(up, back)).Normalized();
+    SetRow(kRight, Cross(up, back));
+    SetRow(kUp, up);
+    SetRow(kBack, back);
 }
 
 void Camera::SwingAboutPivot(const Matrix3& m, bool orbit) {
@@ -97,17 +108,11 @@ void Camera::AimAtTarget() {
     if (cosine < 0.0f && axis.Length() < kMinAxisLength) {
         // n is (nearly) -back: any axis across back would do; turning about up keeps the
         // camera upright. Up loses its tiny share along n and right completes the frame.
-        Vec3 up = orientation.Row(kUp);
-        up = (up - n * Dot(up, n)).Normalized();
-        SetRow(kRight, Cross(up, n));
-        SetRow(kUp, up);
-        SetRow(kBack, n);
+        Orthonormalize(orientation.Row(kUp), n);
         return;
     }
     const Matrix3 m = Matrix3::Rotation(angle, axis.Normalized());
-    SetRow(kRight, (orientation.Row(kRight) * m).Normalized());
-    SetRow(kUp, (orientation.Row(kUp) * m).Normalized());
-    SetRow(kBack, n);
+    Orthonormalize(orientation.Row(kUp) * m, n);
 }
 
 void Camera::GetViewMatrix(float out[16]) const {

@@ -45,4 +45,6 @@ private:
     Matrix3 TurnRows(int axisRow, int a, int b, float degrees);
     void SwingAboutPivot(const Matrix3& m, bool orbit);
     void SetRow(int i, const Vec3& v);
+    // Sets back, up made square to it, and right = up x back.
+    void Orthonormalize(Vec3 up, const Vec3& back);
 };

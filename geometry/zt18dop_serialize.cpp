@@ -5,6 +5,7 @@
 // of all of them, and nesting stops at kMaxDepth. So a file can never make the reader allocate
 // more nodes than it could describe, nor recurse without bound.
 #include <algorithm>
+#include <bit>
 #include <string>
 
 #include "assets/binary_file.h"
@@ -45,11 +46,13 @@ void Zt18DOP::WriteSlabs(BinaryFile& file) const {
 }
 
 void Zt18DOP::ReadSlabs(BinaryFile& file) {
+    std::int32_t words[4 * kSlabCount];
+    file.ReadWords(words, 4 * kSlabCount);
     for (int k = 0; k < kSlabCount; ++k) {
-        slabs[k].min = file.ReadFloat();
-        slabs[k].max = file.ReadFloat();
-        extremes[k].minVertex = file.ReadInt32();
-        extremes[k].maxVertex = file.ReadInt32();
+        slabs[k].min = std::bit_cast<float>(words[4 * k]);
+        slabs[k].max = std::bit_cast<float>(words[4 * k + 1]);
+        extremes[k].minVertex = words[4 * k + 2];
+        extremes[k].maxVertex = words[4 * k + 3];
     }
 }
 

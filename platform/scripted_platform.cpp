@@ -90,33 +90,43 @@ ScriptedPlatform::~ScriptedPlatform() {
 
 // --- Script ---
 
+void ScriptedPlatform::Push(const Step& step) {
+    // A script used up is dropped, so that a long run queueing frame by frame stays in the same
+    // memory.
+    if (nextStep_ == steps_.size()) {
+        steps_.clear();
+        nextStep_ = 0;
+    }
+    steps_.push_back(step);
+}
+
 void ScriptedPlatform::QueueMessage(const WindowMessage& message) {
-    steps_.push_back({Step::Kind::Message, message});
+    Push({Step::Kind::Message, message});
 }
 
 void ScriptedPlatform::QueueIdle(int count) {
     for (int i = 0; i < count; ++i)
-        steps_.push_back({Step::Kind::Idle, {}});
+        Push({Step::Kind::Idle, {}});
 }
 
 void ScriptedPlatform::QueueKeyDown(std::uint8_t dik) {
-    steps_.push_back({Step::Kind::KeyDown, {}, dik});
+    Push({Step::Kind::KeyDown, {}, dik});
 }
 
 void ScriptedPlatform::QueueKeyUp(std::uint8_t dik) {
-    steps_.push_back({Step::Kind::KeyUp, {}, dik});
+    Push({Step::Kind::KeyUp, {}, dik});
 }
 
 void ScriptedPlatform::QueueMouseMove(int dx, int dy) {
-    steps_.push_back({Step::Kind::MouseMove, {}, dx, dy});
+    Push({Step::Kind::MouseMove, {}, dx, dy});
 }
 
 void ScriptedPlatform::QueueWheel(int units) {
-    steps_.push_back({Step::Kind::Wheel, {}, units});
+    Push({Step::Kind::Wheel, {}, units});
 }
 
 void ScriptedPlatform::QueueButton(int button, bool down) {
-    steps_.push_back({Step::Kind::Button, {}, button, down ? 1 : 0});
+    Push({Step::Kind::Button, {}, button, down ? 1 : 0});
 }
 
 void ScriptedPlatform::ApplyInput(const Step& step) {

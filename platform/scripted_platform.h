@@ -182,6 +182,7 @@ class ScriptedPlatform final : public Platform {
     MessageBoxAnswer PresentBox(const std::string& text, const std::string& caption,
                                 MessageBoxButtons buttons, MessageBoxIcon icon);
 
+    void Push(const Step& step);
     std::vector<Step> steps_;
     std::size_t nextStep_ = 0;
     bool ranOut_ = false;

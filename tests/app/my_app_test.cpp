@@ -10,6 +10,7 @@
 #include "platform/key_codes.h"
 #include "platform/offscreen_context.h"
 #include "platform/scripted_platform.h"
+#include "tests/gl_call_log.h"
 #include "tests/model/model_meshes.h"
 #include "tests/temp_dir.h"
 
@@ -140,6 +141,38 @@ TEST_F(DemoScene, RHeldRollsWithVerticalMouseAndOLevelsTheCamera) {
     for (int i = 0; i < 60; ++i) Frame({DIK_O});
     app.Run();
     EXPECT_LT(std::fabs(std::asin(app.camera.orientation.Row(0).y) * 57.2958f), 0.1f);
+}
+
+TEST_F(DemoScene, ARobotOutsideTheFrustumIsNeitherPosedNorDrawnAndNorIsItsGun) {
+    MyApp app;
+    ASSERT_EQ(app.Init(), 1);
+    GlCallLog& log = TheGlCallLog();
+    log.Clear();
+    Frame({});
+    app.Run();
+    // Each drawing binds once for its first group: the gun's, then the robot's.
+    EXPECT_EQ(log.binds.size(), 2u);
+    EXPECT_GE(log.quads, 2);
+    const std::int64_t posedAt = app.robot->lastCounter;
+    EXPECT_NE(posedAt, 0);
+
+    for (const Vec3 away : {Vec3{0, 0, 1000}, Vec3{5000, 0, 0}, Vec3{0, -5000, 0}}) {
+        app.robot->position = away;
+        app.robot->velocity = Vec3::Zero;
+        log.Clear();
+        Frame({});
+        app.Run();
+        EXPECT_EQ(log.quads, 0);
+        EXPECT_TRUE(log.binds.empty());
+        EXPECT_EQ(app.robot->lastCounter, posedAt);
+    }
+
+    app.robot->position = Vec3::Zero;
+    log.Clear();
+    Frame({});
+    app.Run();
+    EXPECT_EQ(log.binds.size(), 2u);
+    EXPECT_GT(app.robot->lastCounter, posedAt);
 }
 
 }  // namespace

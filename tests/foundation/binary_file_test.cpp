@@ -59,6 +59,31 @@ TEST(BinaryFile, RefillsAtEveryBufferBoundaryOffset) {
     }
 }
 
+// A block of words read at once gives what word-by-word reads give, wherever the block falls
+// against the buffer, and a block running past the end gives zeros and is reported.
+TEST(BinaryFile, WordBlocksReadLikeSingleWords) {
+    for (int lead = 0; lead < 160; lead += 3) {
+        TempDir dir;
+        std::string bytes(static_cast<std::size_t>(lead), '\x11');
+        for (int i = 0; i < 700; ++i) bytes += Int32Bytes(i * 104729 - 7);
+        dir.Write("f.bin", bytes);
+        BinaryFile file;
+        ASSERT_EQ(file.Open(dir.File("f.bin"), 1), 1);
+        for (int i = 0; i < lead; ++i) file.ReadByte();
+        std::int32_t block[36];
+        for (int b = 0; b + 36 <= 700; b += 36) {
+            file.ReadWords(block, 36);
+            for (int k = 0; k < 36; ++k) ASSERT_EQ(block[k], (b + k) * 104729 - 7) << lead;
+        }
+        EXPECT_FALSE(file.ReadFailed());
+        file.ReadWords(block, 36);  // 16 words left
+        EXPECT_TRUE(file.ReadFailed());
+        EXPECT_EQ(block[15], (684 + 15) * 104729 - 7);
+        EXPECT_EQ(block[16], 0);
+        EXPECT_EQ(block[35], 0);
+    }
+}
+
 TEST(BinaryFile, LongStringNearTheBufferEndIsReadWhole) {
     TempDir dir;
     const std::string name(127, 'q');

@@ -1,8 +1,10 @@
 // Drawing instances into a real context: faces that turn away from the eye are never sent.
 #include <GL/gl.h>
 
+#include "assets/image_writer.h"
 #include "game/prop_clone.h"
 #include "tests/game/game_fixture.h"
+#include "tests/gl_call_log.h"
 
 namespace {
 
@@ -71,6 +73,80 @@ TEST_F(Render, OnlyQuadsWhoseNewellNormalFacesTheEyeReachTheFrame) {
     glReadPixels(48, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, right);
     EXPECT_EQ(left[0], 0);
     EXPECT_EQ(right[0], 255);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Five faces facing +z side by side; groups come out as (A, none), (B, none), (A, 0),
+// (B, 0), (A, 1) in drawing order.
+MeshSource TexturedRow(const std::string& tex0, const std::string& tex1) {
+    MeshSource s;
+    s.materials.push_back({{255, 0, 0}, 0, {}, 0, 0, {}});
+    s.materials.push_back({{0, 255, 0}, 0, {}, 0, 0, {}});
+    s.textures = {{tex0, 2, 2}, {tex1, 2, 2}};
+    const auto node = s.AddNode("Body", -1);
+    const std::int32_t materials[5] = {0, 1, 0, 1, 0};
+    const std::int32_t textures[5] = {-1, -1, 0, 0, 1};
+    for (int f = 0; f < 5; ++f) {
+        AddFacingQuad(s, static_cast<float>(2 * f - 5), true, node);
+        FaceSource& face = s.faces.back();
+        face.material = materials[f];
+        if (textures[f] >= 0) {
+            LayerSource layer;
+            layer.textureIndex = textures[f];
+            face.layers.push_back(layer);
+        }
+    }
+    return s;
+}
+
+TEST_F(Render, TexturesAreBoundOncePerRunAndFreshForEveryDrawing) {
+    // The window's render state creates the default texture first; so does this context.
+    if (glIsTexture(1) == GL_FALSE) {
+        GLuint first = 0;
+        glGenTextures(1, &first);
+        glBindTexture(GL_TEXTURE_2D, first);
+        ASSERT_EQ(first, 1u);
+    }
+    const std::vector<std::uint8_t> pixels(2 * 2 * 3, 0x80);
+    ASSERT_TRUE(WriteTga(dir.File("a.tga"), 2, 2, 24, pixels, false));
+    ASSERT_TRUE(WriteTga(dir.File("b.tga"), 2, 2, 24, pixels, false));
+    ASSERT_TRUE(WriteMeshFile(dir.File("t.ply"), TexturedRow(dir.File("a.tga"), dir.File("b.tga"))));
+    PropModel model;
+    ASSERT_EQ(model.LoadMesh(dir.File("t.ply"), defaultTextureParams), 1);
+    ASSERT_EQ(model.LoadGroups(dir.File("t.prs")), 1);
+    PropClone prop(&model, Vec3::Zero);
+    ASSERT_EQ(prop.groupCount, 5);
+    const GLuint name0 = model.mesh->textures[0].name;
+    const GLuint name1 = model.mesh->textures[1].name;
+    ASSERT_GT(name0, 1u);
+    ASSERT_GT(name1, 1u);
+    ASSERT_NE(name1, name0);
+
+    Camera camera;
+    camera.position = {0, 0, 10};
+    GlCallLog& log = TheGlCallLog();
+    log.Clear();
+    prop.Draw(camera);
+    // Name 1 for the untextured groups, then each texture once for its run of groups.
+    EXPECT_EQ(log.binds, (std::vector<GLuint>{1, name0, name1}));
+    EXPECT_EQ(log.quads, 5);
+    // Only the three faces with a layer carry texture coordinates.
+    EXPECT_EQ(log.texCoords, 3 * 4);
+    EXPECT_EQ(log.vertices, 5 * 4);
+
+    // A drawing never trusts what an earlier one left bound.
+    log.Clear();
+    prop.Draw(camera);
+    EXPECT_EQ(log.binds, (std::vector<GLuint>{1, name0, name1}));
+
+    // A texture index the mesh does not have binds the default texture.
+    for (FaceGroup& group : prop.groups) group.textureIndex = 7;
+    log.Clear();
+    prop.Draw(camera);
+    EXPECT_EQ(log.binds, (std::vector<GLuint>{1}));
+    log.Clear();
+    prop.Draw(camera);
+    EXPECT_EQ(log.binds, (std::vector<GLuint>{1}));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 

@@ -1,0 +1,137 @@
+// The load of the sample content, with its caches present and at a first start that writes
+// them, against reading the same files' bytes and building the same textures.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "assets/stats.h"
+#include "assets/texture.h"
+#include "game/asset_registry.h"
+#include "platform/offscreen_context.h"
+#include "tools/content/content_writer.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Content {
+    OffscreenContext context;
+    fs::path folder;
+    std::vector<fs::path> files;            // everything a start reads, caches included
+    std::vector<fs::path> caches;           // what a first start writes
+    std::vector<std::unique_ptr<Texture>> textures;  // decoded once, built in every floor run
+    bool ready = false;
+
+    Content() {
+        folder = fs::temp_directory_path() / "vorn_bench_startup";
+        fs::remove_all(folder);
+        std::string failed;
+        if (!context.Create(64, 64) || !WriteContent(folder.string(), 1, failed)) return;
+        fs::current_path(folder);
+        DeleteTextures(Load());  // the first start writes the caches
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const fs::path& p = entry.path();
+            if (p.filename().string().front() == '.') continue;
+            files.push_back(p);
+            const std::string ext = p.extension().string();
+            if (ext == ".prs" || ext == ".kdt") caches.push_back(p);
+            if (ext == ".tga" || ext == ".bmp") {
+                auto texture = std::make_unique<Texture>();
+                if (texture->LoadImage(p.string()) == 0) return;
+                textures.push_back(std::move(texture));
+            }
+        }
+        ready = !caches.empty() && !textures.empty();
+    }
+
+    // What the demo loads before its first frame.
+    std::unique_ptr<AssetRegistry> Load() const {
+        WeaponStats gun82;
+        WeaponStats gun83;
+        RobotStats kordax;
+        LoadWeaponStats("gun82stats.txt", gun82);
+        LoadWeaponStats("gun83stats.txt", gun83);
+        LoadRobotStats("kordaxstats.txt", kordax);
+        auto registry = std::make_unique<AssetRegistry>(1e9f);
+        registry->robotKey = registry->Load("kordax.txt");
+        registry->gunKey = registry->Load("gun82.txt");
+        return registry;
+    }
+
+    static void DeleteTextures(const std::unique_ptr<AssetRegistry>& registry) {
+        auto drop = [](const Mesh* mesh) {
+            if (mesh == nullptr) return;
+            for (std::int32_t i = 0; i < mesh->textureCount; ++i) {
+                glDeleteTextures(1, &mesh->textures[static_cast<std::size_t>(i)].name);
+            }
+        };
+        for (const auto& m : registry->actorModels) drop(m->mesh.get());
+        for (const auto& m : registry->propModels) drop(m->mesh.get());
+    }
+};
+
+Content& TheContent() {
+    static Content content;
+    return content;
+}
+
+void ReadBytesAndBuildTextures(benchmark::State& state) {
+    Content& c = TheContent();
+    if (!c.ready) return state.SkipWithError("no content or no context");
+    std::vector<char> buffer;
+    for (auto _ : state) {
+        for (const fs::path& p : c.files) {
+            std::FILE* f = std::fopen(p.c_str(), "rb");
+            buffer.resize(static_cast<std::size_t>(fs::file_size(p)));
+            benchmark::DoNotOptimize(std::fread(buffer.data(), 1, buffer.size(), f));
+            std::fclose(f);
+        }
+        for (const auto& texture : c.textures) {
+            TextureParams params = defaultTextureParams;
+            params.width = texture->width;
+            params.height = texture->height;
+            GLuint name = texture->Build(params);
+            glDeleteTextures(1, &name);
+        }
+        glFinish();
+    }
+}
+BENCHMARK(ReadBytesAndBuildTextures)->Unit(benchmark::kMillisecond);
+
+void StartWithCaches(benchmark::State& state) {
+    Content& c = TheContent();
+    if (!c.ready) return state.SkipWithError("no content or no context");
+    for (auto _ : state) {
+        auto registry = c.Load();
+        glFinish();
+        state.PauseTiming();
+        if (registry->robotKey == 0 || registry->gunKey == 0) state.SkipWithError("load failed");
+        Content::DeleteTextures(registry);
+        registry.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(StartWithCaches)->Unit(benchmark::kMillisecond);
+
+void FirstStartWritingCaches(benchmark::State& state) {
+    Content& c = TheContent();
+    if (!c.ready) return state.SkipWithError("no content or no context");
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (const fs::path& p : c.caches) fs::remove(p);
+        state.ResumeTiming();
+        auto registry = c.Load();
+        glFinish();
+        state.PauseTiming();
+        if (registry->robotKey == 0 || registry->gunKey == 0) state.SkipWithError("load failed");
+        Content::DeleteTextures(registry);
+        registry.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(FirstStartWritingCaches)->Unit(benchmark::kMillisecond);
+
+}  // namespace
