@@ -23,7 +23,7 @@ class FolderCheck {
     void Model(const char* name, const char* kind, const char* role) {
         Descriptor d;
         FileReport report = InspectDescriptor(Path(name), &d);
-        const bool read = report.summary.Find("model") != nullptr;
+        const bool read = !d.kind.empty();  // filled only when the descriptor reads
         if (read && d.kind != kind) {
             report.Problem(std::string("the demo takes it for the ") + role + ", " +
                            (std::string(kind) == "actor" ? "an actor" : "a prop") +
