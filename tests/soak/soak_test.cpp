@@ -19,7 +19,8 @@
 #include "tools/content/content_writer.h"
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's allocator statistics (its header does not ship with GCC).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
