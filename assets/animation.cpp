@@ -1,6 +1,7 @@
 #include "assets/animation.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "assets/binary_file.h"
@@ -30,39 +31,74 @@ Transform ReadKey(BinaryFile& file) {
 
 }  // namespace
 
-int Animation::Load(const std::string& fileName) {
+int Animation::Load(const std::string& fileName, LoadError* error) {
     BinaryFile file;
     if (!file.Open(fileName, 1)) {
+        Fail(error, "cannot be opened as a file");
         return 0;
     }
     Animation loaded;
     loaded.magic = file.ReadInt32();
+    if (file.ReadFailed()) {
+        Fail(error, "file ends inside the magic number", 0);
+        return 0;
+    }
     if (loaded.magic != kMagic) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(loaded.magic));
+        Fail(error, std::string("magic ") + hex + " (expected 0x12345679)", 0);
         return 0;
     }
     file.ReadString(loaded.name);
+    if (file.ReadFailed()) {
+        Fail(error, "name longer than 127 characters or unterminated", 4);
+        return 0;
+    }
+    const std::int64_t countsAt = file.Offset();
     loaded.frameCount = static_cast<std::int16_t>(file.ReadUInt16());
     loaded.trackCount = static_cast<std::int16_t>(file.ReadUInt16());
     const std::int64_t frames = loaded.frameCount;
     const std::int64_t tracks = loaded.trackCount;
     // Every track is at least an empty name and its keyframes.
-    if (file.ReadFailed() || frames < 1 || tracks < 1 ||
-        tracks * (1 + frames * kKeyBytes) > file.BytesLeft()) {
+    if (file.ReadFailed()) {
+        Fail(error, "file ends inside the frame and track counts", countsAt);
+        return 0;
+    }
+    if (frames < 1) {
+        Fail(error, "frame count " + std::to_string(frames) + " is below 1", countsAt);
+        return 0;
+    }
+    if (tracks < 1) {
+        Fail(error, "track count " + std::to_string(tracks) + " is below 1", countsAt + 2);
+        return 0;
+    }
+    if (tracks * (1 + frames * kKeyBytes) > file.BytesLeft()) {
+        Fail(error, std::to_string(tracks) + " tracks of " + std::to_string(frames) +
+                        " frames need at least " + std::to_string(tracks * (1 + frames * kKeyBytes)) +
+                        " bytes, the file has " + std::to_string(file.BytesLeft()) + " left",
+             countsAt);
         return 0;
     }
     loaded.keys.reserve(static_cast<std::size_t>(tracks * frames));
     loaded.trackHashes.reserve(static_cast<std::size_t>(tracks));
     char nodeName[BinaryFile::kStringSize];
     for (std::int64_t track = 0; track < tracks; ++track) {
+        const std::int64_t trackAt = file.Offset();
         file.ReadString(nodeName);
+        loaded.trackNames.emplace_back(nodeName);
         loaded.trackHashes.push_back(NameHash(nodeName));
         for (std::int64_t frame = 0; frame < frames; ++frame) {
             loaded.keys.push_back(ReadKey(file));
         }
         if (file.ReadFailed()) {
+            Fail(error, "track " + std::to_string(track) +
+                            ": node name longer than 127 characters, or the file ends inside "
+                            "the track",
+                 trackAt);
             return 0;
         }
     }
+    loaded.trailingBytes = file.BytesLeft();
     file.Close();
     *this = std::move(loaded);
     return 1;

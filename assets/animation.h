@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/load_error.h"
 #include "assets/mesh.h"
 #include "geometry/math.h"
 
@@ -13,7 +14,8 @@ class Animation {
     static constexpr std::int32_t kMagic = 0x12345679;
 
     // 1 when the whole file was read; 0 otherwise, leaving the animation as it was.
-    int Load(const std::string& fileName);
+    // With `error`, the first fault (which count or offset).
+    int Load(const std::string& fileName, LoadError* error = nullptr);
 
     // The node's keyframe at `frame` from the first track with the node's name hash, or the
     // identity when no track moves the node. Frames outside 0..frameCount-1 are clamped.
@@ -25,4 +27,6 @@ class Animation {
     std::int16_t trackCount = 0;
     std::vector<Transform> keys;             // track-major: keys[track * frameCount + frame]
     std::vector<std::uint32_t> trackHashes;  // NameHash of each track's node name
+    std::vector<std::string> trackNames;     // as the file spells them, for reports
+    std::int64_t trailingBytes = 0;          // bytes after the last track, which nothing reads
 };

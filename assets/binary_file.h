@@ -105,6 +105,8 @@ public:
     // Read mode: bytes of the file not yet consumed (0 when past the end).
     std::int64_t BytesLeft() const;
     std::int64_t FileSize() const { return fileSize_; }
+    // Read mode: the file offset of the next byte to be read.
+    std::int64_t Offset() const { return bufferStart_ + position_; }
     bool IsOpen() const { return file_ != nullptr || writer_.IsOpen(); }
 
 private:

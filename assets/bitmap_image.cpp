@@ -109,19 +109,35 @@ void SetDefaultMasks(BitmapLayout& layout) {
 }
 
 // Reads the headers, masks and palette; `pixelOffset` receives where the pixel data starts.
+// The failure, with its detail in `error` when there is one.
+Failure Fault(Failure failure, LoadError* error, std::string text, std::int64_t at) {
+    Fail(error, std::move(text), at);
+    return failure;
+}
+
 Failure ParseLayout(const std::vector<std::uint8_t>& file, BitmapLayout& layout,
-                    std::size_t& pixelOffset) {
+                    std::size_t& pixelOffset, std::uint32_t& headerSize, LoadError* error) {
     const std::size_t size = file.size();
     const bool hasFileHeader = size >= 2 && file[0] == 'B' && file[1] == 'M';
     const std::size_t infoStart = hasFileHeader ? kFileHeaderSize : 0;
+    const auto infoAt = static_cast<std::int64_t>(infoStart);
     if (size < infoStart + 4) {
-        return Failure::kUnknownFormat;
+        return Fault(Failure::kUnknownFormat, error,
+                     "file of " + std::to_string(size) + " bytes ends before the info header",
+                     infoAt);
     }
     const std::uint8_t* info = file.data() + infoStart;
-    const std::uint32_t headerSize = U32(info);
-    if ((headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) ||
-        size < infoStart + headerSize) {
-        return Failure::kUnknownFormat;
+    headerSize = U32(info);
+    if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) {
+        return Fault(Failure::kUnknownFormat, error,
+                     "info header size " + std::to_string(headerSize) +
+                         " (only 12 and 40 are read)",
+                     infoAt);
+    }
+    if (size < infoStart + headerSize) {
+        return Fault(Failure::kUnknownFormat, error,
+                     "file ends inside the " + std::to_string(headerSize) + "-byte info header",
+                     infoAt);
     }
 
     std::int64_t width, height, paletteEntries;
@@ -144,19 +160,27 @@ Failure ParseLayout(const std::vector<std::uint8_t>& file, BitmapLayout& layout,
     }
     const std::int64_t rows = height < 0 ? -height : height;
     if (width < 1 || rows < 1 || rows > INT32_MAX) {
-        return Failure::kConversion;
+        return Fault(Failure::kConversion, error,
+                     "width " + std::to_string(width) + " and height " + std::to_string(height) +
+                         " make no image",
+                     infoAt + 4);
     }
     layout.width = static_cast<std::int32_t>(width);
     layout.rows = static_cast<std::int32_t>(rows);
     layout.topDown = height < 0;
     if (!ValidCombination(layout)) {
-        return Failure::kConversion;
+        return Fault(Failure::kConversion, error,
+                     "bit count " + std::to_string(layout.bitCount) + " with compression " +
+                         std::to_string(layout.compression) +
+                         (layout.topDown ? " in a top-down bitmap" : "") + " is not decoded",
+                     infoAt + (headerSize == kCoreHeaderSize ? 10 : 14));
     }
 
     std::size_t position = infoStart + headerSize;
     if (layout.compression == BitmapLayout::kBitFields) {
         if (size - position < 12) {
-            return Failure::kConversion;
+            return Fault(Failure::kConversion, error, "file ends inside the three bit masks",
+                         static_cast<std::int64_t>(position));
         }
         for (int c = 0; c < 3; ++c) {
             layout.masks[c] = U32(file.data() + position + 4 * c);
@@ -167,7 +191,11 @@ Failure ParseLayout(const std::vector<std::uint8_t>& file, BitmapLayout& layout,
     }
     const auto paletteBytes = static_cast<std::uint64_t>(paletteEntries) * entrySize;
     if (paletteBytes > size - position) {
-        return Failure::kConversion;
+        return Fault(Failure::kConversion, error,
+                     "palette of " + std::to_string(paletteEntries) + " entries needs " +
+                         std::to_string(paletteBytes) + " bytes, the file has " +
+                         std::to_string(size - position) + " left",
+                     static_cast<std::int64_t>(position));
     }
     layout.paletteSize = static_cast<int>(std::min<std::int64_t>(paletteEntries, 256));
     for (int i = 0; i < layout.paletteSize; ++i) {
@@ -179,32 +207,50 @@ Failure ParseLayout(const std::vector<std::uint8_t>& file, BitmapLayout& layout,
     position += static_cast<std::size_t>(paletteBytes);
 
     pixelOffset = hasFileHeader ? U32(file.data() + 10) : position;
-    return pixelOffset < size ? Failure::kNone : Failure::kConversion;
+    if (pixelOffset >= size) {
+        return Fault(Failure::kConversion, error,
+                     "pixel data offset " + std::to_string(pixelOffset) +
+                         " is not inside the file of " + std::to_string(size) + " bytes",
+                     hasFileHeader ? 10 : static_cast<std::int64_t>(position));
+    }
+    return Failure::kNone;
 }
 
-Failure Decode(const std::vector<std::uint8_t>& file, BitmapImage& image) {
+Failure Decode(const std::vector<std::uint8_t>& file, BitmapImage& image, LoadError* error) {
     BitmapLayout layout;
     std::size_t offset = 0;
-    const Failure failure = ParseLayout(file, layout, offset);
+    const Failure failure = ParseLayout(file, layout, offset, image.headerSize, error);
+    image.bitCount = layout.bitCount;
+    image.compression = layout.compression;
+    image.topDown = layout.topDown;
     if (failure != Failure::kNone) {
         return failure;
     }
     const std::uint8_t* data = file.data() + offset;
     const std::size_t size = file.size() - offset;
+    const auto at = static_cast<std::int64_t>(offset);
     if (!PixelDataFits(layout, size)) {
-        return Failure::kConversion;
+        return Fault(Failure::kConversion, error,
+                     std::to_string(size) + " bytes of pixel data cannot hold " +
+                         std::to_string(layout.width) + " x " + std::to_string(layout.rows) +
+                         " pixels of " + std::to_string(layout.bitCount) + " bits",
+                     at);
     }
     try {
         image.pixels.resize(static_cast<std::size_t>(layout.width) * layout.rows * 3);
     } catch (const std::bad_alloc&) {
-        return Failure::kOutOfMemory;
+        return Fault(Failure::kOutOfMemory, error, "out of memory for the pixels", at);
     }
     const bool runLength =
         layout.compression == BitmapLayout::kRle8 || layout.compression == BitmapLayout::kRle4;
     const bool decoded = runLength ? DecodeRunLength(layout, data, size, image.pixels.data())
                                    : DecodeUncompressed(layout, data, size, image.pixels.data());
     if (!decoded) {
-        return Failure::kConversion;
+        return Fault(Failure::kConversion, error,
+                     runLength ? "run-length data is malformed or ends before the image does"
+                               : "a pixel names a palette entry the palette does not have, or "
+                                 "a bit mask is unusable",
+                     at);
     }
     image.width = layout.width;
     image.height = layout.rows;
@@ -213,19 +259,21 @@ Failure Decode(const std::vector<std::uint8_t>& file, BitmapImage& image) {
 
 }  // namespace
 
-std::unique_ptr<BitmapImage> LoadBitmapImage(const std::string& fileName) {
+std::unique_ptr<BitmapImage> LoadBitmapImage(const std::string& fileName, LoadError* error) {
     std::vector<std::uint8_t> file;
     bool outOfMemory = false;
     if (!ReadWholeFile(fileName, file, outOfMemory)) {
         if (outOfMemory) {
+            Fail(error, "out of memory for the file");
             Report(Failure::kOutOfMemory);
         } else {
+            Fail(error, "cannot be opened as a file");
             Report("Failed to open DIB file " + fileName + ".\n");
         }
         return nullptr;
     }
     std::unique_ptr<BitmapImage> image(new (std::nothrow) BitmapImage);
-    Failure failure = image == nullptr ? Failure::kOutOfMemory : Decode(file, *image);
+    Failure failure = image == nullptr ? Failure::kOutOfMemory : Decode(file, *image, error);
     if (failure != Failure::kNone) {
         Report(failure);
         return nullptr;

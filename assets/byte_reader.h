@@ -15,7 +15,11 @@ class ByteReader {
   public:
     static constexpr std::size_t kStringSize = 128;
 
-    ByteReader(const std::uint8_t* data, std::size_t size) : at_(data), end_(data + size) {}
+    ByteReader(const std::uint8_t* data, std::size_t size)
+        : begin_(data), at_(data), end_(data + size) {}
+
+    // Bytes consumed so far: the file offset of the next value.
+    std::int64_t Offset() const { return at_ - begin_; }
 
     std::size_t BytesLeft() const { return static_cast<std::size_t>(end_ - at_); }
     bool Failed() const { return failed_; }
@@ -100,6 +104,7 @@ class ByteReader {
     }
 
   private:
+    const std::uint8_t* begin_;
     const std::uint8_t* at_;
     const std::uint8_t* end_;
     bool failed_ = false;

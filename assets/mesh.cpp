@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "assets/byte_reader.h"
+#include "assets/load_error.h"
 #include "assets/name_hash.h"
 
 // Mesh files come from users, so every count is checked against the bytes the file has left
@@ -54,10 +55,31 @@ struct PackedVec3s {
 // A count of at least `minimum` whose records, each at least `recordBytes` long, fit in the
 // rest of the file.
 bool ReadCount(ByteReader& in, std::int32_t minimum, std::int64_t recordBytes,
-               std::int32_t& count) {
+               std::int32_t& count, const char* what, LoadError* error) {
+    const std::int64_t at = in.Offset();
     count = in.I32();
-    return !in.Failed() && count >= minimum &&
-           std::int64_t{count} * recordBytes <= static_cast<std::int64_t>(in.BytesLeft());
+    if (in.Failed()) {
+        return Fail(error, std::string("file ends before the ") + what, at);
+    }
+    if (count < minimum) {
+        return Fail(error, std::string(what) + " " + std::to_string(count) + " is below " +
+                               std::to_string(minimum), at);
+    }
+    const auto left = static_cast<std::int64_t>(in.BytesLeft());
+    if (std::int64_t{count} * recordBytes > left) {
+        return Fail(error, std::string(what) + " " + std::to_string(count) + " needs at least " +
+                               std::to_string(std::int64_t{count} * recordBytes) +
+                               " bytes, the file has " + std::to_string(left) + " left", at);
+    }
+    return true;
+}
+
+bool Truncated(LoadError* error, const ByteReader& in, const std::string& what) {
+    return Fail(error, "file ends inside " + what, in.Offset());
+}
+
+std::string OutsideText(const std::string& what, std::int32_t index, std::int32_t count) {
+    return what + " " + std::to_string(index) + " is outside 0.." + std::to_string(count - 1);
 }
 
 // Branch-free: index < count as unsigned also rejects every negative index.
@@ -65,12 +87,21 @@ bool Below(std::int32_t index, std::int32_t count) {
     return static_cast<std::uint32_t>(index) < static_cast<std::uint32_t>(count);
 }
 
-bool ReadHeader(ByteReader& in) {
+bool ReadHeader(ByteReader& in, LoadError* error) {
     const std::uint8_t p = in.U8();
     const std::uint8_t l = in.U8();
     const std::uint8_t y = in.U8();
     const std::int32_t version = in.I32();
-    return !in.Failed() && p == 'P' && l == 'L' && y == 'Y' && version == 2;
+    if (in.Failed()) {
+        return Fail(error, "file ends inside the header", 0);
+    }
+    if (p != 'P' || l != 'L' || y != 'Y') {
+        return Fail(error, "the file does not start with \"PLY\"", 0);
+    }
+    if (version != 2) {
+        return Fail(error, "version " + std::to_string(version) + " (only 2 is read)", 3);
+    }
+    return true;
 }
 
 void ReadColour(ByteReader& in, float (&colour)[3]) {
@@ -79,8 +110,8 @@ void ReadColour(ByteReader& in, float (&colour)[3]) {
     }
 }
 
-bool ReadMaterials(ByteReader& in, Mesh& mesh) {
-    if (!ReadCount(in, 1, kMaterialBytes, mesh.materialCount)) {
+bool ReadMaterials(ByteReader& in, Mesh& mesh, LoadError* error) {
+    if (!ReadCount(in, 1, kMaterialBytes, mesh.materialCount, "material count", error)) {
         return false;
     }
     mesh.materials.resize(static_cast<std::size_t>(mesh.materialCount));
@@ -98,24 +129,30 @@ bool ReadMaterials(ByteReader& in, Mesh& mesh) {
 }
 
 // Only the records here; the images are loaded once the whole file has proved good.
-bool ReadTextureRecords(ByteReader& in, Mesh& mesh) {
-    if (!ReadCount(in, 0, kMinTextureBytes, mesh.textureCount)) {
+bool ReadTextureRecords(ByteReader& in, Mesh& mesh, LoadError* error) {
+    if (!ReadCount(in, 0, kMinTextureBytes, mesh.textureCount, "texture count", error)) {
         return false;
     }
     mesh.textures = std::make_unique<Texture[]>(static_cast<std::size_t>(mesh.textureCount));
     for (std::int32_t i = 0; i < mesh.textureCount; ++i) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
+        const std::int64_t at = in.Offset();
         if (!in.String(texture.fileName)) {
-            return false;
+            return Fail(error, "texture " + std::to_string(i) +
+                                   ": file name longer than 127 characters or unterminated", at);
         }
         texture.recordWidth = static_cast<std::int16_t>(in.U16());
         texture.recordHeight = static_cast<std::int16_t>(in.U16());
+        if (in.Failed()) {
+            return Truncated(error, in, "texture record " + std::to_string(i));
+        }
     }
-    return !in.Failed();
+    return true;
 }
 
-bool ReadVectors(ByteReader& in, std::int32_t& count, std::vector<Vec3>& vectors) {
-    if (!ReadCount(in, 1, kVectorBytes, count)) {
+bool ReadVectors(ByteReader& in, std::int32_t& count, std::vector<Vec3>& vectors,
+                 const char* what, LoadError* error) {
+    if (!ReadCount(in, 1, kVectorBytes, count, what, error)) {
         return false;
     }
     const std::size_t bytes = kVectorBytes * static_cast<std::size_t>(count);
@@ -141,9 +178,44 @@ bool ReadLayer(ByteReader& in, std::int32_t textureCount, TextureLayer& layer) {
     return layer.textureIndex == -1 || Below(layer.textureIndex, textureCount);
 }
 
-bool ReadFaces(ByteReader& in, Mesh& mesh) {
+// Says which value of a face record that failed the range checks is at fault.
+bool FaceFailure(const std::int32_t (&record)[10], const Mesh& mesh, std::int32_t face,
+                 std::int64_t at, std::int64_t left, LoadError* error) {
+    const std::string prefix = "face " + std::to_string(face) + ": ";
+    if (!Below(record[0], mesh.materialCount)) {
+        return Fail(error, prefix + OutsideText("material index", record[0], mesh.materialCount),
+                    at);
+    }
+    for (int k = 0; k < 4; ++k) {
+        if (!Below(record[1 + k], mesh.vertexCount)) {
+            return Fail(error,
+                        prefix + OutsideText("corner " + std::to_string(k) + " vertex index",
+                                             record[1 + k], mesh.vertexCount),
+                        at + 4 + 4 * k);
+        }
+    }
+    for (int k = 0; k < 4; ++k) {
+        if (!Below(record[5 + k], mesh.normalCount)) {
+            return Fail(error,
+                        prefix + OutsideText("corner " + std::to_string(k) + " normal index",
+                                             record[5 + k], mesh.normalCount),
+                        at + 20 + 4 * k);
+        }
+    }
+    if (record[9] < 0) {
+        return Fail(error, prefix + "layer count " + std::to_string(record[9]) + " is below 0",
+                    at + 36);
+    }
+    return Fail(error,
+                prefix + "layer count " + std::to_string(record[9]) + " needs " +
+                    std::to_string(std::int64_t{record[9]} * kLayerBytes) +
+                    " bytes, the file has " + std::to_string(left) + " left",
+                at + 36);
+}
+
+bool ReadFaces(ByteReader& in, Mesh& mesh, LoadError* error) {
     mesh.vertexToNormal.assign(static_cast<std::size_t>(mesh.vertexCount), -1);
-    if (!ReadCount(in, 1, kFaceBytes, mesh.faceCount)) {
+    if (!ReadCount(in, 1, kFaceBytes, mesh.faceCount, "face count", error)) {
         return false;
     }
     mesh.faces.reserve(static_cast<std::size_t>(mesh.faceCount));
@@ -154,16 +226,17 @@ bool ReadFaces(ByteReader& in, Mesh& mesh) {
     for (std::int32_t f = 0; f < mesh.faceCount; ++f) {
         // material, four vertices, four normals, layer count
         std::int32_t record[10];
+        const std::int64_t at = in.Offset();
         if (!in.Words(record, 10)) {
-            return false;
+            return Truncated(error, in, "face " + std::to_string(f));
         }
         bool valid = Below(record[0], materials) & (record[9] >= 0);
         for (int k = 0; k < 4; ++k) {
             valid &= Below(record[1 + k], vertices) & Below(record[5 + k], normals);
         }
-        if (!valid ||
-            std::int64_t{record[9]} * kLayerBytes > static_cast<std::int64_t>(in.BytesLeft())) {
-            return false;
+        const auto left = static_cast<std::int64_t>(in.BytesLeft());
+        if (!valid || std::int64_t{record[9]} * kLayerBytes > left) {
+            return FaceFailure(record, mesh, f, at, left, error);
         }
         for (int k = 0; k < 4; ++k) {
             vertexToNormal[record[1 + k]] = record[5 + k];
@@ -174,8 +247,14 @@ bool ReadFaces(ByteReader& in, Mesh& mesh) {
                               record[9],
                               static_cast<std::int32_t>(mesh.layers.size())});
         for (std::int32_t i = 0; i < record[9]; ++i) {
-            if (!ReadLayer(in, mesh.textureCount, mesh.layers.emplace_back())) {
-                return false;
+            const std::int64_t layerAt = in.Offset();
+            TextureLayer& layer = mesh.layers.emplace_back();
+            if (!ReadLayer(in, mesh.textureCount, layer)) {
+                return Fail(error,
+                            "face " + std::to_string(f) + " layer " + std::to_string(i) + ": " +
+                                OutsideText("texture index", layer.textureIndex,
+                                            mesh.textureCount) + " (or -1)",
+                            layerAt);
             }
         }
     }
@@ -184,26 +263,46 @@ bool ReadFaces(ByteReader& in, Mesh& mesh) {
 
 // One record; the flags say what follows it.
 bool ReadNode(ByteReader& in, std::int32_t vertexCount, MeshNode& node, bool& hasChild,
-              bool& hasSibling) {
+              bool& hasSibling, std::size_t number, LoadError* error) {
+    // Built only on failure: meshes have many nodes and this runs for each.
+    const auto what = [number] { return "node record " + std::to_string(number); };
     if (!in.Has(kMinNodeBytes)) {
-        return false;
+        return Truncated(error, in, what());
     }
     hasChild = in.U8() != 0;
     hasSibling = in.U8() != 0;
-    if (!in.String(node.name) || !in.Words(node.points, 9)) {
-        return false;
+    const std::int64_t nameAt = in.Offset();
+    if (!in.String(node.name)) {
+        return Fail(error, what() + ": name longer than 127 characters or unterminated",
+                    nameAt);
+    }
+    if (!in.Words(node.points, 9)) {
+        return Truncated(error, in, what());
     }
     node.hash = NameHash(node.name);
-    if (!ReadCount(in, 0, 4, node.vertexCount)) {
-        return false;
+    LoadError countError;
+    if (!ReadCount(in, 0, 4, node.vertexCount, "vertex count",
+                   error != nullptr ? &countError : nullptr)) {
+        return Fail(error, what() + ": " + countError.what, countError.offset);
     }
+    const std::int64_t indicesAt = in.Offset();
     node.vertices.resize(static_cast<std::size_t>(node.vertexCount));
     if (!in.Words(node.vertices.data(), node.vertices.size())) {
-        return false;
+        return Truncated(error, in, what());
     }
     bool valid = true;
     for (const std::int32_t v : node.vertices) {
         valid &= Below(v, vertexCount);
+    }
+    if (!valid) {
+        for (std::size_t i = 0; i < node.vertices.size(); ++i) {
+            if (!Below(node.vertices[i], vertexCount)) {
+                return Fail(error,
+                            what() + " \"" + node.name + "\": " +
+                                OutsideText("vertex index", node.vertices[i], vertexCount),
+                            indicesAt + 4 * static_cast<std::int64_t>(i));
+            }
+        }
     }
     return valid;
 }
@@ -211,7 +310,7 @@ bool ReadNode(ByteReader& in, std::int32_t vertexCount, MeshNode& node, bool& ha
 // The records are in pre-order: a node, its first child's subtree when it has a child, then its
 // next sibling's subtree when it has a sibling. `open` holds the nodes whose children are being
 // read, so that depth costs heap, not stack.
-bool ReadNodes(ByteReader& in, Mesh& mesh) {
+bool ReadNodes(ByteReader& in, Mesh& mesh, LoadError* error) {
     struct Open {
         MeshNode* node;
         bool hasSibling;
@@ -223,7 +322,8 @@ bool ReadNodes(ByteReader& in, Mesh& mesh) {
         auto node = std::make_unique<MeshNode>();
         bool hasChild = false;
         bool hasSibling = false;
-        if (!ReadNode(in, mesh.vertexCount, *node, hasChild, hasSibling)) {
+        if (!ReadNode(in, mesh.vertexCount, *node, hasChild, hasSibling, mesh.nodes.size(),
+                      error)) {
             return false;
         }
         node->parent = parent;
@@ -262,16 +362,22 @@ bool ReadNodes(ByteReader& in, Mesh& mesh) {
 
 // Builds every texture in record order. When one fails, the ones already built are deleted:
 // the mesh that would have owned their names is thrown away.
-bool LoadTextures(Mesh& mesh, TextureParams& params) {
+bool LoadTextures(Mesh& mesh, TextureParams& params, LoadError* error) {
     for (std::int32_t i = 0; i < mesh.textureCount; ++i) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
-        if (texture.LoadImage(texture.fileName)) {
+        LoadError imageError;
+        if (texture.LoadImage(texture.fileName, &imageError)) {
             params.width = texture.recordWidth;
             params.height = texture.recordHeight;
             texture.name = texture.Build(params);
             texture.ReleaseImage();
+            if (texture.name == 0) {
+                imageError.Set("the texture could not be built");
+            }
         }
         if (texture.name == 0) {
+            Fail(error, "texture " + std::to_string(i) + " \"" + texture.fileName +
+                            "\": " + imageError.what);
             for (std::int32_t built = 0; built < i; ++built) {
                 glDeleteTextures(1, &mesh.textures[static_cast<std::size_t>(built)].name);
             }
@@ -283,21 +389,33 @@ bool LoadTextures(Mesh& mesh, TextureParams& params) {
 
 }  // namespace
 
-int Mesh::Load(const std::string& fileName, TextureParams& params) {
+int Mesh::ReadFile(const std::string& fileName, LoadError* error) {
     MappedFile file;
     if (!file.Open(fileName)) {
+        Fail(error, "cannot be opened as a file");
         return 0;
     }
     ByteReader in(file.Data(), file.Size());
     Mesh loaded;
-    if (!ReadHeader(in) || !ReadMaterials(in, loaded) || !ReadTextureRecords(in, loaded) ||
-        !ReadVectors(in, loaded.vertexCount, loaded.vertices) ||
-        !ReadVectors(in, loaded.normalCount, loaded.normals) || !ReadFaces(in, loaded) ||
-        !ReadNodes(in, loaded)) {
+    if (!ReadHeader(in, error) || !ReadMaterials(in, loaded, error) ||
+        !ReadTextureRecords(in, loaded, error) ||
+        !ReadVectors(in, loaded.vertexCount, loaded.vertices, "vertex count", error) ||
+        !ReadVectors(in, loaded.normalCount, loaded.normals, "normal count", error) ||
+        !ReadFaces(in, loaded, error) || !ReadNodes(in, loaded, error)) {
+        return 0;
+    }
+    loaded.trailingBytes = static_cast<std::int64_t>(in.BytesLeft());
+    *this = std::move(loaded);
+    return 1;
+}
+
+int Mesh::Load(const std::string& fileName, TextureParams& params, LoadError* error) {
+    Mesh loaded;
+    if (!loaded.ReadFile(fileName, error)) {
         return 0;
     }
     const TextureParams before = params;
-    if (!LoadTextures(loaded, params)) {
+    if (!LoadTextures(loaded, params, error)) {
         params = before;
         return 0;
     }

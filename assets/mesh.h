@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "assets/load_error.h"
 #include "assets/texture.h"
 #include "geometry/math.h"
 
@@ -60,7 +61,12 @@ class Mesh {
     // 1 when every section was read, every index was in range and every texture was built;
     // 0 otherwise, with the mesh and the parameters left as they were. The textures are loaded
     // once the rest of the file has proved good; `params` then holds the last one's size.
-    int Load(const std::string& fileName, TextureParams& params);
+    // With `error`, the first failure is described there (which count, index or offset).
+    int Load(const std::string& fileName, TextureParams& params, LoadError* error = nullptr);
+    // Reads the file as Load does, every check included, but loads no texture image and
+    // needs no OpenGL context: the texture records keep their names and sizes, with no
+    // texture built. 1 or 0 as for Load; on 0 the mesh is left as it was.
+    int ReadFile(const std::string& fileName, LoadError* error = nullptr);
     // 1 if the face-group file already holds valid groups for this mesh (it is then left
     // untouched) or was written; 0 if it could not be written, or the mesh holds no faces.
     // When it computes the groups (the file is missing or does not fit the mesh) it also keeps
@@ -69,7 +75,7 @@ class Mesh {
     int BuildGroupFile(const std::string& fileName);
     // 1 when read, 0 when the file cannot be opened or does not hold valid groups for this
     // mesh; on 0 the mesh keeps the groups it had.
-    int ReadGroupFile(const std::string& fileName);
+    int ReadGroupFile(const std::string& fileName, LoadError* error = nullptr);
     // The first node in pre-order with this name hash, or null.
     const MeshNode* FindNode(std::uint32_t hash) const;
     MeshNode* FindNode(std::uint32_t hash);
@@ -92,4 +98,11 @@ class Mesh {
     std::int32_t groupCount = 0;
     std::vector<FaceGroup> groups;
     float radius = 0;
+    std::int64_t trailingBytes = 0;  // bytes after the last node record, which nothing reads
 };
+
+// The reader behind Mesh::ReadGroupFile, for a mesh of `textureCount` textures and `faceCount`
+// faces: true when the file holds valid groups for it, with the first fault in `error`.
+bool ReadFaceGroupFile(const std::string& fileName, std::int32_t textureCount,
+                       std::int32_t faceCount, std::vector<FaceGroup>& groups, float& radius,
+                       LoadError* error = nullptr);

@@ -85,15 +85,30 @@ bool InRange(std::int32_t index, std::int32_t count) {
 // Reads a face-group file and accepts it only when it fits the mesh: a finite radius, at least
 // one group, counts the file can hold, texture indices -1 or of the mesh's textures, face
 // indices of the mesh's faces, and nothing after the last group.
-bool ReadGroups(BinaryFile& file, const Mesh& mesh, std::vector<FaceGroup>& groups, float& radius) {
+bool ReadGroups(BinaryFile& file, std::int32_t textureCount, std::int32_t faceCount,
+                std::vector<FaceGroup>& groups, float& radius, LoadError* error) {
     radius = file.ReadFloat();
     const std::int32_t count = file.ReadInt32();
-    if (file.ReadFailed() || !std::isfinite(radius) || radius < 0.0f || count < 1 ||
-        std::int64_t{count} * kGroupHeaderBytes > file.BytesLeft()) {
-        return false;
+    if (file.ReadFailed()) {
+        return Fail(error, "file ends inside the header (radius and group count)", 0);
+    }
+    if (!std::isfinite(radius) || radius < 0.0f) {
+        return Fail(error, "radius " + std::to_string(radius) + " is not a finite size", 0);
+    }
+    if (count < 1) {
+        return Fail(error, "group count " + std::to_string(count) + " is below 1", 4);
+    }
+    if (std::int64_t{count} * kGroupHeaderBytes > file.BytesLeft()) {
+        return Fail(error, "group count " + std::to_string(count) + " needs at least " +
+                               std::to_string(std::int64_t{count} * kGroupHeaderBytes) +
+                               " bytes, the file has " + std::to_string(file.BytesLeft()) +
+                               " left", 4);
     }
     groups.assign(static_cast<std::size_t>(count), FaceGroup{});
-    for (FaceGroup& group : groups) {
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        FaceGroup& group = groups[g];
+        const std::string what = "group " + std::to_string(g) + ": ";
+        const std::int64_t at = file.Offset();
         group.shininess = file.ReadFloat();
         for (float& c : group.specular) {
             c = file.ReadFloat();
@@ -103,30 +118,42 @@ bool ReadGroups(BinaryFile& file, const Mesh& mesh, std::vector<FaceGroup>& grou
         }
         group.textureIndex = file.ReadInt32();
         group.faceCount = file.ReadInt32();
-        if (file.ReadFailed() ||
-            (group.textureIndex != -1 && !InRange(group.textureIndex, mesh.textureCount)) ||
-            group.faceCount < 0 || std::int64_t{group.faceCount} * 4 > file.BytesLeft()) {
-            return false;
+        if (file.ReadFailed()) {
+            return Fail(error, "file ends inside " + what.substr(0, what.size() - 2), at);
+        }
+        if (group.textureIndex != -1 && !InRange(group.textureIndex, textureCount)) {
+            return Fail(error, what + "texture index " + std::to_string(group.textureIndex) +
+                                   " is neither -1 nor one of the mesh's " +
+                                   std::to_string(textureCount) + " textures", at + 28);
+        }
+        if (group.faceCount < 0 || std::int64_t{group.faceCount} * 4 > file.BytesLeft()) {
+            return Fail(error, what + "face count " + std::to_string(group.faceCount) +
+                                   (group.faceCount < 0 ? " is below 0"
+                                                        : " is more than the file has left"),
+                        at + 32);
         }
         group.faces.resize(static_cast<std::size_t>(group.faceCount));
-        for (std::int32_t& face : group.faces) {
-            face = file.ReadInt32();
-            if (!InRange(face, mesh.faceCount)) {
-                return false;
+        for (std::size_t i = 0; i < group.faces.size(); ++i) {
+            const std::int64_t faceAt = file.Offset();
+            group.faces[i] = file.ReadInt32();
+            if (!InRange(group.faces[i], faceCount)) {
+                return Fail(error, what + "face " + std::to_string(i) + " is index " +
+                                       std::to_string(group.faces[i]) + ", outside 0.." +
+                                       std::to_string(faceCount - 1), faceAt);
             }
         }
     }
-    return !file.ReadFailed() && file.BytesLeft() == 0;
+    if (file.BytesLeft() != 0) {
+        return Fail(error, std::to_string(file.BytesLeft()) + " bytes after the last group",
+                    file.Offset());
+    }
+    return !file.ReadFailed();
 }
 
 bool HoldsValidGroups(const std::string& fileName, const Mesh& mesh) {
-    BinaryFile file;
-    if (!file.Open(fileName, 1)) {
-        return false;
-    }
     std::vector<FaceGroup> groups;
     float radius = 0.0f;
-    return ReadGroups(file, mesh, groups, radius);
+    return ReadFaceGroupFile(fileName, mesh.textureCount, mesh.faceCount, groups, radius);
 }
 
 bool WriteGroups(const std::string& fileName, const Mesh& mesh) {
@@ -174,17 +201,24 @@ int Mesh::BuildGroupFile(const std::string& fileName) {
     return WriteGroups(fileName, *this) ? 1 : 0;
 }
 
-int Mesh::ReadGroupFile(const std::string& fileName) {
-    if (!IsLoaded(*this)) {
-        return 0;
-    }
+bool ReadFaceGroupFile(const std::string& fileName, std::int32_t textureCount,
+                       std::int32_t faceCount, std::vector<FaceGroup>& groups, float& radius,
+                       LoadError* error) {
     BinaryFile file;
     if (!file.Open(fileName, 1)) {
+        return Fail(error, "cannot be opened as a file");
+    }
+    return ReadGroups(file, textureCount, faceCount, groups, radius, error);
+}
+
+int Mesh::ReadGroupFile(const std::string& fileName, LoadError* error) {
+    if (!IsLoaded(*this)) {
+        Fail(error, "the mesh is not loaded");
         return 0;
     }
     std::vector<FaceGroup> read;
     float readRadius = 0.0f;
-    if (!ReadGroups(file, *this, read, readRadius)) {
+    if (!ReadFaceGroupFile(fileName, textureCount, faceCount, read, readRadius, error)) {
         return 0;
     }
     groups = std::move(read);

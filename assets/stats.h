@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct RobotStats {
     float maxthrust = 0.0f;
@@ -29,6 +30,19 @@ extern RobotStats kordaxStats;
 extern WeaponStats gun82Stats;
 extern WeaponStats gun83Stats;
 
+// What a load saw, for reports. Lines are numbered from 1; a line that the loader entered
+// after a swallowed character is listed as it read it.
+struct StatsReport {
+    struct Line {
+        std::string text;
+        int number = 0;
+    };
+    std::vector<Line> keys;        // key lines whose value was read, in file order
+    std::vector<Line> otherLines;  // lines that are no key
+    int badValueLine = 0;          // the key line whose value was no number (the load stopped)
+};
+
 // 1 if the file was opened (whatever it held), 0 if not (record unchanged).
-int LoadRobotStats(const std::string& fileName, RobotStats& stats);
-int LoadWeaponStats(const std::string& fileName, WeaponStats& stats);
+int LoadRobotStats(const std::string& fileName, RobotStats& stats, StatsReport* report = nullptr);
+int LoadWeaponStats(const std::string& fileName, WeaponStats& stats,
+                    StatsReport* report = nullptr);

@@ -57,16 +57,17 @@ bool Upload(int buildMode, GLint internalFormat, int width, int height, GLenum f
 Texture::Texture() = default;
 Texture::~Texture() = default;
 
-int Texture::LoadImage(const std::string& file) {
+int Texture::LoadImage(const std::string& file, LoadError* error) {
     ReleaseImage();
     const std::optional<std::string> extension = GetExtension(file);
     if (!extension) {
+        Fail(error, "the name has no extension, so no decoder");
         return 0;
     }
     if (*extension == "tga") {
         kind = 0;
         auto image = std::make_unique<TgaImage>();
-        if (!image->Load(file)) {
+        if (!image->Load(file, error)) {
             return 0;
         }
         tga = std::move(image);
@@ -75,11 +76,13 @@ int Texture::LoadImage(const std::string& file) {
     if (*extension == "bmp") {
         kind = 1;
         if (!std::ifstream(file, std::ios::binary)) {
+            Fail(error, "cannot be opened as a file");
             return 0;  // a missing file is no decoding failure: no message
         }
-        bitmap = LoadBitmapImage(file);
+        bitmap = LoadBitmapImage(file, error);
         return bitmap != nullptr ? 1 : 0;
     }
+    Fail(error, "extension \"" + *extension + "\" is neither tga nor bmp");
     return 0;
 }
 

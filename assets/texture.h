@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "assets/load_error.h"
+
 struct TextureParams {
     GLenum wrap = GL_REPEAT;
     GLenum magFilter = GL_LINEAR;
@@ -33,7 +35,8 @@ struct Texture {
     Texture& operator=(const Texture&) = delete;
 
     // 1 when the image was decoded ("tga" or "bmp", in any case), 0 otherwise.
-    int LoadImage(const std::string& fileName);
+    // With `error`, why it failed.
+    int LoadImage(const std::string& fileName, LoadError* error = nullptr);
     // The OpenGL texture name, or 0. Needs a current context. Uploads the image at its own
     // size and depth (the record's size, which the parameters carry, is the same for every
     // well-formed mesh): 24-bit pixels as they are, 32-bit TGA pixels with their own alpha,

@@ -67,18 +67,51 @@ int TgaImage::BytesPerPixel() const {
     return 4;
 }
 
+namespace {
+
+// Names the first header field that the decoder does not accept.
+bool HeaderFailure(const TgaImage& image, LoadError* error) {
+    if (image.colorMapType != 0) {
+        return Fail(error, "colour-map type " + std::to_string(image.colorMapType) +
+                               " (only 0 is read)", 1);
+    }
+    if (image.imageType != kUncompressed && image.imageType != kRunLength) {
+        return Fail(error, "image type " + std::to_string(image.imageType) +
+                               " (only 2 and 10 are read)", 2);
+    }
+    if (image.xOrigin != 0) {
+        return Fail(error, "x origin " + std::to_string(image.xOrigin) + " (must be 0)", 8);
+    }
+    if (image.yOrigin != 0) {
+        return Fail(error, "y origin " + std::to_string(image.yOrigin) + " (must be 0)", 10);
+    }
+    if (image.width < 1) {
+        return Fail(error, "width " + std::to_string(image.width) + " is below 1", 12);
+    }
+    if (image.height < 1) {
+        return Fail(error, "height " + std::to_string(image.height) + " is below 1", 14);
+    }
+    return Fail(error, "pixel depth " + std::to_string(image.pixelDepth) + " is below 16", 16);
+}
+
+}  // namespace
+
 // The file is read with plain stdio rather than value by value: a single read straight into
 // the pixels is what keeps large textures quick to load.
-int TgaImage::Load(const std::string& fileName) {
+
+int TgaImage::Load(const std::string& fileName, LoadError* error) {
     pixels.clear();
     pixelCount = 0;
     File file(std::fopen(fileName.c_str(), "rb"), &std::fclose);
     struct stat info {};
     if (file == nullptr || ::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+        Fail(error, "cannot be opened as a file");
         return 0;
     }
     std::uint8_t h[kHeaderSize];
     if (!ReadExactly(file.get(), h, kHeaderSize)) {
+        Fail(error, "file of " + std::to_string(info.st_size) +
+                        " bytes ends inside the 18-byte header");
         return 0;
     }
     idLength = h[0];
@@ -97,7 +130,12 @@ int TgaImage::Load(const std::string& fileName) {
                           (imageType == kUncompressed || imageType == kRunLength) && xOrigin == 0 &&
                           yOrigin == 0 && width >= 1 && height >= 1 && pixelDepth >= 16;
     const std::int64_t left = std::int64_t{info.st_size} - std::int64_t{kHeaderSize} - idLength;
-    if (!accepted || left < 0 || std::fseek(file.get(), idLength, SEEK_CUR) != 0) {
+    if (!accepted) {
+        HeaderFailure(*this, error);
+        return 0;
+    }
+    if (left < 0 || std::fseek(file.get(), idLength, SEEK_CUR) != 0) {
+        Fail(error, "id length " + std::to_string(idLength) + " runs past the end of the file", 0);
         return 0;
     }
 
@@ -109,6 +147,10 @@ int TgaImage::Load(const std::string& fileName) {
         imageType == kUncompressed ? left / bytesPerPixel
                                    : (left + bytesPerPixel) / (bytesPerPixel + 1) * kMaxRunPixels;
     if (count > describable) {
+        Fail(error, std::to_string(width) + " x " + std::to_string(height) + " pixels of " +
+                        std::to_string(bytesPerPixel) + " bytes cannot fit in the " +
+                        std::to_string(left) + " bytes after the header",
+             static_cast<std::int64_t>(kHeaderSize) + idLength);
         return 0;
     }
     bool complete = false;
@@ -128,6 +170,9 @@ int TgaImage::Load(const std::string& fileName) {
     }
     if (!complete) {
         pixels.clear();
+        Fail(error, std::string(imageType == kUncompressed ? "pixel data" : "run-length data") +
+                        " ends before all " + std::to_string(count) + " pixels",
+             static_cast<std::int64_t>(kHeaderSize) + idLength);
         return 0;
     }
     pixelCount = static_cast<std::int32_t>(count);

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "assets/load_error.h"
+
 struct TgaImage {
     // The 18-byte header, in file order.
     std::uint8_t idLength = 0;
@@ -26,7 +28,8 @@ struct TgaImage {
 
     // 1 when the file is a TGA of type 2 or 10 without colour map, at origin 0, at least 1 x 1,
     // 16 bits per pixel or more, and holds all of its pixels; 0 otherwise (pixels left empty).
-    int Load(const std::string& fileName);
+    // The header fields stay set when a later check fails. With `error`, which one failed.
+    int Load(const std::string& fileName, LoadError* error = nullptr);
 
     // 2 for depth 16, 3 for depth 24, 4 for any other depth.
     int BytesPerPixel() const;

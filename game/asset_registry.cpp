@@ -1,50 +1,15 @@
 #include "game/asset_registry.h"
 
 #include <algorithm>
-#include <istream>
 #include <optional>
 
 #include "assets/binary_file.h"
 #include "assets/name_hash.h"
-#include "assets/text_file.h"
+#include "game/descriptor.h"
 #include "game/robot.h"
 #include "game/weapon.h"
 
 namespace {
-
-// What a descriptor names, read completely before anything is loaded.
-struct Descriptor {
-    std::string kind;
-    std::string mesh;
-    std::vector<std::string> animations;
-};
-
-// Reads one line of at most 127 characters into `line`; false for a longer line.
-bool ReadLine(std::istream& in, std::string& line) {
-    char buffer[BinaryFile::kStringSize];
-    in.getline(buffer, sizeof buffer);
-    if (in.fail() && !in.eof()) return false;  // the line did not fit the buffer
-    line = in.fail() ? std::string() : std::string(buffer);
-    return true;
-}
-
-// nullopt for an unknown kind or a line longer than 127 characters.
-std::optional<Descriptor> ReadDescriptor(std::istream& in) {
-    Descriptor d;
-    if (!ReadLine(in, d.kind) || (d.kind != "actor" && d.kind != "prop")) return std::nullopt;
-    if (!ReadLine(in, d.mesh)) return std::nullopt;
-    if (d.kind == "prop") return d;
-    long long count = 0;
-    in >> count;
-    in.get();
-    // A count larger than the lines that follow stops at the end of the file.
-    for (long long i = 0; i < count && in.good(); ++i) {
-        std::string name;
-        if (!ReadLine(in, name)) return std::nullopt;
-        d.animations.push_back(std::move(name));
-    }
-    return d;
-}
 
 void LoadActor(const Descriptor& d, ActorModel& model) {
     model.LoadMesh(d.mesh, defaultTextureParams);
@@ -82,9 +47,7 @@ AssetRegistry* AssetRegistry::Get() { return Instance().get(); }
 
 AssetKey AssetRegistry::Load(const std::string& descriptorFile) {
     const AssetKey key = NameHash(descriptorFile);
-    auto opened = OpenTextFile(descriptorFile);
-    if (!opened) return 0;
-    const std::optional<Descriptor> descriptor = ReadDescriptor(*opened);
+    const std::optional<Descriptor> descriptor = ReadDescriptorFile(descriptorFile);
     if (!descriptor) return 0;
     if (descriptor->kind == "actor") {
         auto model = std::make_unique<ActorModel>();

@@ -17,6 +17,7 @@
 
 class BinaryFile;
 class Mesh;
+struct LoadError;
 
 class Zt18DOP final : public ZtObject {
 public:
@@ -73,10 +74,11 @@ public:
     // that the rest of the file cannot hold, or nesting past kMaxDepth; any non-zero child flag
     // reads as two children. Writing returns 0 for a node whose children are not exactly two
     // or that lies past kMaxDepth; the file then holds a partial tree and must not be closed.
-    int Serialize(BinaryFile& file, bool writing);
+    // With `error`, a failed read says which record, count or offset is at fault.
+    int Serialize(BinaryFile& file, bool writing, LoadError* error = nullptr);
     // The same for tagged records (tag, slabs, child count, children). Reading also rejects a
     // negative child count.
-    int SerializeTagged(BinaryFile& file, bool writing);
+    int SerializeTagged(BinaryFile& file, bool writing, LoadError* error = nullptr);
 
     Slab slabs[kSlabCount] = {};
     Extreme extremes[kSlabCount] = {};
@@ -93,9 +95,9 @@ private:
     void WriteSlabs(BinaryFile& file) const;
     void ReadSlabs(BinaryFile& file);
     bool WriteBinary(BinaryFile& file, int depth) const;
-    bool ReadBinary(BinaryFile& file, int depth, std::int64_t reserved);
+    bool ReadBinary(BinaryFile& file, int depth, std::int64_t reserved, LoadError* error);
     bool WriteTagged(BinaryFile& file, int depth) const;
-    bool ReadTagged(BinaryFile& file, int depth, std::int64_t reserved);
+    bool ReadTagged(BinaryFile& file, int depth, std::int64_t reserved, LoadError* error);
 };
 
 // A root volume and its descendants.

@@ -7,7 +7,7 @@
 #include "assets/binary_file.h"
 #include "assets/name_hash.h"
 #include "model/actor_model.h"
-#include "model/bounds_check.h"
+#include "model/bounds_files.h"
 #include "model/node_walk.h"
 
 namespace {
@@ -93,22 +93,8 @@ int ActorModel::WriteBoundsFile(const std::string& fileName, std::vector<Zt18DOP
 
 bool ActorModel::ReadBoundsFile(const std::string& fileName, int index,
                                 std::vector<Zt18DOP>& roots) const {
-    BinaryFile file;
-    if (file.Open(fileName, 1) != 1) return false;
-    const std::int32_t frames = file.ReadInt32();
-    if (file.ReadFailed() || frames != animations[static_cast<std::size_t>(index)]->frameCount ||
-        file.BytesLeft() / Zt18DOP::kTaggedRecordSize < frames) {
-        return false;
-    }
-    std::vector<Zt18DOP> read(static_cast<std::size_t>(frames));
-    for (Zt18DOP& root : read) {
-        if (root.SerializeTagged(file, false) != 1 || !ExtremesWithin(root, mesh->vertexCount)) {
-            return false;
-        }
-    }
-    if (file.BytesLeft() != 0) return false;
-    roots = std::move(read);
-    return true;
+    return ReadAnimationBoundsFile(fileName, animations[static_cast<std::size_t>(index)]->frameCount,
+                                   mesh->vertexCount, roots);
 }
 
 int ActorModel::BuildBoundsFile(const std::string& fileName, int index) {

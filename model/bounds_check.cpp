@@ -1,15 +1,37 @@
 #include "model/bounds_check.h"
 
-bool ExtremesWithin(const Zt18DOP& node, std::int32_t vertexCount) {
-    for (const auto& e : node.extremes) {
-        if (e.minVertex < 0 || e.minVertex >= vertexCount || e.maxVertex < 0 ||
-            e.maxVertex >= vertexCount) {
-            return false;
+#include <string>
+
+namespace {
+
+bool Within(std::int32_t vertex, std::int32_t count) { return vertex >= 0 && vertex < count; }
+
+// `record` counts the records visited so far, in pre-order.
+bool Check(const Zt18DOP& node, std::int32_t vertexCount, std::int64_t& record,
+           LoadError* error) {
+    const std::int64_t self = record++;
+    for (int k = 0; k < Zt18DOP::kSlabCount; ++k) {
+        const Zt18DOP::Extreme& e = node.extremes[k];
+        for (const std::int32_t vertex : {e.minVertex, e.maxVertex}) {
+            if (!Within(vertex, vertexCount)) {
+                return Fail(error, "record " + std::to_string(self) + " slab " +
+                                       std::to_string(k) + ": " +
+                                       (vertex == e.minVertex ? "min" : "max") + " vertex " +
+                                       std::to_string(vertex) + " is outside 0.." +
+                                       std::to_string(vertexCount - 1));
+            }
         }
     }
     // Readers bound the nesting, so this recursion is bounded too.
     for (std::int32_t i = 0; i < node.childCount; ++i) {
-        if (!ExtremesWithin(node.children[i], vertexCount)) return false;
+        if (!Check(node.children[i], vertexCount, record, error)) return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool ExtremesWithin(const Zt18DOP& node, std::int32_t vertexCount, LoadError* error) {
+    std::int64_t record = 0;
+    return Check(node, vertexCount, record, error);
 }

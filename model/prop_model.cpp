@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "assets/binary_file.h"
-#include "model/bounds_check.h"
+#include "model/bounds_files.h"
 
 int PropModel::LoadMesh(const std::string& fileName, TextureParams& params) {
     mesh = std::make_unique<Mesh>();
@@ -31,15 +31,7 @@ int PropModel::WriteBounds(const std::string& fileName) {
 // A bounds file is trusted only when it holds exactly one whole tree whose vertex indices lie
 // within the mesh.
 bool PropModel::ReadBounds(const std::string& fileName) {
-    BinaryFile file;
-    if (file.Open(fileName, 1) != 1) return false;
-    Zt18DOP read;
-    if (read.Serialize(file, false) != 1 || file.BytesLeft() != 0 ||
-        !ExtremesWithin(read, mesh->vertexCount)) {
-        return false;
-    }
-    bounds = std::move(read);
-    return true;
+    return ReadPropBoundsFile(fileName, mesh->vertexCount, bounds);
 }
 
 int PropModel::BuildBoundsFile(const std::string& fileName, std::int32_t leafSize) {
