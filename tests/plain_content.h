@@ -31,11 +31,11 @@ inline std::int32_t RobotTextureCount() {
     return static_cast<std::int32_t>(BuildRobotMesh(1).textures.size());
 }
 
-// The first kShortWalkFrames frames of the sample walk.
-inline AnimationSource ShortWalk() {
+// The first `frames` frames of the sample walk.
+inline AnimationSource ShortWalk(int frames = kShortWalkFrames) {
     AnimationSource walk = BuildWalkAnimation();
     for (AnimationTrackSource& track : walk.tracks) {
-        track.keys.resize(kShortWalkFrames);
+        track.keys.resize(static_cast<std::size_t>(frames));
     }
     return walk;
 }

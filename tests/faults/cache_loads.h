@@ -1,5 +1,5 @@
 // The caches that the models write next to their data: face groups (".prs") of the robot's and
-// the gun's mesh, the gun's bounds tree and the robot's walk bounds (".kdt"). Each load is a
+// the gun's mesh, the gun's bounds tree and the bounds of the robot's walk (".kdt"). Each load is a
 // fresh model loading its files as a game start does; its result is compared by a dump of what
 // the model holds afterwards.
 #pragma once
@@ -22,8 +22,9 @@ struct CacheLoad {
     std::string contents;  // the groups and radius, or the bounds trees, as loaded
 };
 
-// A folder with the plain sample robot, gun and short walk in it. It lies in memory (/dev/shm)
-// where the system has that: these tests write caches thousands of times, each write synced.
+// A folder with the plain sample robot, gun and the first frame of the walk in it. It lies in
+// memory (/dev/shm) where the system has that: these tests write caches thousands of times,
+// each write synced.
 class ContentFolder {
   public:
     ContentFolder();

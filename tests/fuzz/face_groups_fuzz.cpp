@@ -27,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (mesh.ReadGroupFile(path) != 1) {
         return 0;
     }
-    FUZZ_CHECK(mesh.groupCount >= 1 && mesh.groups.size() == static_cast<std::size_t>(mesh.groupCount));
+    FUZZ_CHECK(mesh.groupCount >= 1 &&
+               mesh.groups.size() == static_cast<std::size_t>(mesh.groupCount));
     for (const FaceGroup& group : mesh.groups) {
         FUZZ_CHECK(group.faces.size() == static_cast<std::size_t>(group.faceCount));
         FUZZ_CHECK(group.textureIndex >= -1 && group.textureIndex < mesh.textureCount);

@@ -7,8 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TgaImage image;
     if (image.Load(path) == 1) {
         FUZZ_CHECK(image.pixelCount == image.width * image.height);
-        FUZZ_CHECK(image.pixels.size() ==
-                   static_cast<std::size_t>(image.pixelCount) * static_cast<std::size_t>(image.BytesPerPixel()));
+        FUZZ_CHECK(image.pixels.size() == static_cast<std::size_t>(image.pixelCount) *
+                                              static_cast<std::size_t>(image.BytesPerPixel()));
     } else {
         FUZZ_CHECK(image.pixels.empty());
     }
