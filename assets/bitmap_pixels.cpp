@@ -117,8 +117,9 @@ bool PixelDataFits(const BitmapLayout& layout, std::size_t size) {
     if (layout.compression == BitmapLayout::kRle8 || layout.compression == BitmapLayout::kRle4) {
         return std::int64_t{layout.width} * layout.rows <= available * 256;
     }
+    // Divided rather than multiplied: stride times rows can pass 64 bits for a huge header.
     const std::int64_t lastRow = (std::int64_t{layout.width} * layout.bitCount + 7) / 8;
-    return RowStride(layout) * (layout.rows - 1) + lastRow <= available;
+    return lastRow <= available && layout.rows - 1 <= (available - lastRow) / RowStride(layout);
 }
 
 bool DecodeUncompressed(const BitmapLayout& layout, const std::uint8_t* data, std::size_t size,

@@ -232,7 +232,8 @@ bool ReadFaces(ByteReader& in, Mesh& mesh, LoadError* error) {
         }
         bool valid = Below(record[0], materials) & (record[9] >= 0);
         for (int k = 0; k < 4; ++k) {
-            valid &= Below(record[1 + k], vertices) & Below(record[5 + k], normals);
+            valid &= Below(record[1 + k], vertices);
+            valid &= Below(record[5 + k], normals);
         }
         const auto left = static_cast<std::int64_t>(in.BytesLeft());
         if (!valid || std::int64_t{record[9]} * kLayerBytes > left) {

@@ -10,8 +10,9 @@
 
 class TempDir {
 public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorn-test-XXXXXX").string();
+    TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+    explicit TempDir(const std::filesystem::path& base) {
+        std::string pattern = (base / "vorn-test-XXXXXX").string();
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         path_ = ::mkdtemp(buffer.data());

@@ -318,6 +318,21 @@ TEST_F(BitmapImageTest, HugeSizesInSmallFilesAreRejectedBeforeAllocating) {
     }
 }
 
+// Row stride times rows of these passes 64 bits; found by the BMP fuzz target.
+TEST_F(BitmapImageTest, SizesWhoseByteCountOverflowsAreRejected) {
+    HandBuiltBmp bmp;
+    bmp.pixels = Bytes(64, 0);
+    for (const std::int32_t height : {INT32_MAX, -INT32_MAX}) {
+        for (const std::uint32_t compression : {0u, 3u}) {
+            bmp.width = INT32_MAX;
+            bmp.height = height;
+            bmp.bitCount = 32;
+            bmp.compression = compression;
+            ExpectFailure(bmp.Build(), kConversionError);
+        }
+    }
+}
+
 TEST_F(BitmapImageTest, UnknownHeadersAreReportedAsSuch) {
     // 124-byte headers, as ImageMagick writes by default
     EXPECT_EQ(LoadBitmapImage(Fixture("bmp16-565-v5.bmp")), nullptr);

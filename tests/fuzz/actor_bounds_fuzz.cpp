@@ -1,0 +1,50 @@
+// Actor animation bounds files (".kdt", ActorModel::LoadBounds) read for the sample robot and a
+// short cut of its walk. A file that is rejected makes the model build the bounds again; its
+// write is blocked.
+#include "model/actor_model.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/plain_content.h"
+
+namespace {
+
+ActorModel& Robot() {
+    static ActorModel* const model = [] {
+        const std::string mesh = FuzzPath("kordax.ply");
+        const std::string walk = FuzzPath("walk.anm");
+        WriteStandIn(mesh, PlainRobot());
+        WriteStandIn(walk, ShortWalk());
+        auto* loaded = new ActorModel;
+        FUZZ_CHECK(loaded->LoadMesh(mesh, defaultTextureParams) == 1);
+        FUZZ_CHECK(loaded->LoadAnimation(walk) == 1);
+        BlockWrites(FuzzPath("input.kdt"));
+        return loaded;
+    }();
+    return *model;
+}
+
+void CheckTree(const Zt18DOP& node, std::int32_t vertexCount) {
+    FUZZ_CHECK(node.childCount >= 0 && (node.childCount == 0) == (node.children == nullptr));
+    for (const auto& e : node.extremes) {
+        FUZZ_CHECK(e.minVertex >= 0 && e.minVertex < vertexCount);
+        FUZZ_CHECK(e.maxVertex >= 0 && e.maxVertex < vertexCount);
+    }
+    for (std::int32_t i = 0; i < node.childCount; ++i) {
+        CheckTree(node.children[i], vertexCount);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ActorModel& robot = Robot();
+    const std::string path = WriteFuzzInput("input.kdt", data, size);
+    // 1: the file was read; 0: it was rejected and the bounds rebuilt in memory.
+    robot.LoadBounds(path, 0);
+    FUZZ_CHECK(robot.animationBounds.size() == 1);
+    FUZZ_CHECK(robot.animationBounds[0].size() == kShortWalkFrames);
+    for (const Zt18DOP& root : robot.animationBounds[0]) {
+        CheckTree(root, robot.mesh->vertexCount);
+    }
+    robot.animationBounds.clear();
+    return 0;
+}

@@ -1,0 +1,40 @@
+// Face-group files (".prs", Mesh::ReadGroupFile) read for the sample robot's mesh.
+#include "assets/mesh.h"
+#include "tests/fuzz/fuzz_support.h"
+#include "tests/plain_content.h"
+
+namespace {
+
+Mesh& Robot() {
+    static Mesh* const mesh = [] {
+        const std::string path = FuzzPath("kordax.ply");
+        WriteStandIn(path, PlainRobot());
+        auto* loaded = new Mesh;
+        FUZZ_CHECK(loaded->Load(path, defaultTextureParams) == 1);
+        // The reader only checks indices against the count; with the sample robot's own count
+        // the caches that the game writes for it fit as they are.
+        loaded->textureCount = RobotTextureCount();
+        return loaded;
+    }();
+    return *mesh;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Mesh& mesh = Robot();
+    const std::string path = WriteFuzzInput("input.prs", data, size);
+    if (mesh.ReadGroupFile(path) != 1) {
+        return 0;
+    }
+    FUZZ_CHECK(mesh.groupCount >= 1 &&
+               mesh.groups.size() == static_cast<std::size_t>(mesh.groupCount));
+    for (const FaceGroup& group : mesh.groups) {
+        FUZZ_CHECK(group.faces.size() == static_cast<std::size_t>(group.faceCount));
+        FUZZ_CHECK(group.textureIndex >= -1 && group.textureIndex < mesh.textureCount);
+        for (const std::int32_t face : group.faces) {
+            FUZZ_CHECK(face >= 0 && face < mesh.faceCount);
+        }
+    }
+    return 0;
+}
