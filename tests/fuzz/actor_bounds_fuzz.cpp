@@ -2,6 +2,7 @@
 // short cut of its walk. A file that is rejected makes the model build the bounds again; its
 // write is blocked.
 #include "model/actor_model.h"
+#include "model/bounds_check.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/plain_content.h"
 
@@ -22,15 +23,16 @@ ActorModel& Robot() {
     return *model;
 }
 
-void CheckTree(const Zt18DOP& node, std::int32_t vertexCount) {
+void CheckShape(const Zt18DOP& node) {
     FUZZ_CHECK(node.childCount >= 0 && (node.childCount == 0) == (node.children == nullptr));
-    for (const auto& e : node.extremes) {
-        FUZZ_CHECK(e.minVertex >= 0 && e.minVertex < vertexCount);
-        FUZZ_CHECK(e.maxVertex >= 0 && e.maxVertex < vertexCount);
-    }
     for (std::int32_t i = 0; i < node.childCount; ++i) {
-        CheckTree(node.children[i], vertexCount);
+        CheckShape(node.children[i]);
     }
+}
+
+void CheckTree(const Zt18DOP& root, std::int32_t vertexCount) {
+    CheckShape(root);
+    FUZZ_CHECK(ExtremesWithin(root, vertexCount));
 }
 
 }  // namespace
