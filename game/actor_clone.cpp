@@ -69,8 +69,8 @@ void ActorClone::UpdatePose() {
     }
     const Mesh* mesh = LoadedMesh();
     if (mesh == nullptr || mesh->root == nullptr) return;
-    std::copy(mesh->vertices.begin(), mesh->vertices.end(), posedVertices.begin());
-    std::copy(mesh->normals.begin(), mesh->normals.end(), posedNormals.begin());
+    // Posing writes every entry a node owns from the bind pose; only the rest is copied.
+    model->CopyUnposed(posedVertices, posedNormals);
     const auto n = static_cast<std::size_t>(attachmentCount);
     model->PoseNodes(animationIndex, frame, mesh->root, posedVertices, posedNormals,
                      std::span(attachNodeHashes.data(), n), std::span(attachPoses.data(), n),

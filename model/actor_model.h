@@ -34,13 +34,18 @@ public:
     std::unique_ptr<Zt18DOP[]> BuildNodeBounds(const MeshNode* first, std::int32_t& count,
                                                std::span<const Vec3> vertices) const;
 
-    // Poses the chain starting at `first` in place: every node's keyframe composed with its
-    // parent's transform moves the node's vertices, and rotates their normals. Slot i of
+    // Poses the chain starting at `first`: every node's keyframe composed with its parent's
+    // transform places the node's vertices, and turns their normals, from the mesh's bind pose
+    // into the buffers. Entries that no node of the chain owns are left as they are. Slot i of
     // `captureOut` receives the transform of the node whose hash is captureHashes[i].
     // Returns 0 without touching anything when the animation, frame or buffers do not fit.
     int PoseNodes(int animation, int frame, const MeshNode* first, std::span<Vec3> vertices,
                   std::span<Vec3> normals, std::span<const std::uint32_t> captureHashes,
                   std::span<Transform> captureOut, const Transform& parent) const;
+    // Writes the bind pose of the vertices and normals that no node owns (usually none), so
+    // that this and PoseNodes from the root fill the buffers without a copy of the whole bind
+    // pose first. 0, touching nothing, when the buffers are smaller than the mesh's arrays.
+    int CopyUnposed(std::span<Vec3> vertices, std::span<Vec3> normals) const;
 
     bool MeshLoaded() const { return meshLoaded_; }
 
@@ -59,4 +64,6 @@ private:
     // Parent transforms of the levels above the node being posed; sized once at load so that
     // posing, which runs every frame, never allocates.
     mutable std::vector<Transform> poseStack_;
+    std::vector<std::int32_t> unposedVertices_;  // owned by no node
+    std::vector<std::int32_t> unposedNormals_;   // reached from no owned vertex
 };

@@ -32,7 +32,7 @@ def main():
 
     s = medians(out / "skinning.json")
     row("1 skinning: UpdatePose / copy (100k vertices)",
-        s["BM_CopyAndPoseNodes"]["ns"] / s["BM_CopyBindPose"]["ns"], 3)
+        s["BM_UpdatePose"]["ns"] / s["BM_CopyBindPose"]["ns"], 3)
     for label, file in (("scene", "frame"), ("scaled robot", "frame-scaled")):
         f = next(iter(medians(out / f"{file}.json").values()))
         row(f"2 frame: demo / bare quads ({label})", f["ratio"], 1.15)

@@ -107,6 +107,87 @@ TEST_F(ActorPose, AVertexWithoutANormalIsMovedAndOutOfRangeRequestsTouchNothing)
     EXPECT_EQ(vertices, posed);
 }
 
+TEST_F(ActorPose, PosedValuesAreTheComposedTransformOfTheBindPoseToTheBit) {
+    MeshSource s = RootAndArm();
+    for (std::size_t i = 0; i < s.vertices.size(); ++i) {
+        const float f = static_cast<float>(i);
+        s.vertices[i] = {0.1f * f - 0.37f, 1.3f / (f + 1), -2.9f + f * f * 0.01f};
+        s.normals[i] = Vec3{0.3f, -0.8f + 0.1f * f, 0.52f}.Normalized();
+    }
+    const Transform root{Matrix3::Rotation(0.713f, Vec3{0.2f, 0.9f, -0.4f}.Normalized()),
+                         {1.7f, -0.3f, 2.25f}};
+    const Transform arm{Matrix3::Rotation(-2.1f, Vec3{0.6f, -0.1f, 0.79f}.Normalized()),
+                        {-0.45f, 3.1f, 0.05f}};
+    AnimationSource a = Constant({"Root"}, 1, root);
+    a.tracks.push_back({"Arm", {arm}});
+    Load(s, {a});
+    const Transform parent{Matrix3::Rotation(0.3f, Vec3::UnitY), {5, 6, 7}};
+    EXPECT_EQ(model.PoseNodes(0, 0, model.mesh->root, vertices, normals, {}, {}, parent), 1);
+    const Transform rootPose = Compose(root, parent);
+    const Transform armPose = Compose(arm, rootPose);
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        const Transform& m = i < 4 ? rootPose : armPose;
+        EXPECT_EQ(vertices[i], TransformPoint(model.mesh->vertices[i], m)) << "vertex " << i;
+        EXPECT_EQ(normals[i], TransformDirection(model.mesh->normals[i], m)) << "normal " << i;
+    }
+}
+
+TEST_F(ActorPose, SharedNormalsAndRepeatedVerticesArePlacedOnceFromTheBindPose) {
+    MeshSource s = RootAndArm();
+    // Every corner of the arm's quad uses normal 4 (one normal per face, as exporters write
+    // flat faces), and the arm lists vertex 4 twice.
+    for (int k = 0; k < 4; ++k) s.faces[1].normal[k] = 4;
+    s.normals[4] = {1, 0, 0};
+    s.nodes[1].vertices.push_back(4);
+    Load(s, {Constant({"Arm"}, 1, kQuarterTurnZ)});
+    ASSERT_EQ(model.mesh->vertexToNormal[5], 4);
+    EXPECT_EQ(Pose(0, 0), 1);
+    // A quarter turn once: (1, 0, 0) -> (0, 1, 0); four turns would have brought it back.
+    EXPECT_NEAR(normals[4].x, 0.0f, 1e-6f);
+    EXPECT_NEAR(normals[4].y, 1.0f, 1e-6f);
+    // (5, 0, 0) turned once, not twice (which would give (-5, 0, 0)).
+    EXPECT_NEAR(vertices[4].x, 0.0f, 1e-5f);
+    EXPECT_NEAR(vertices[4].y, 5.0f, 1e-5f);
+
+    // Posing the posed buffers again gives the same pose, not a further turn.
+    const std::vector<Vec3> once = vertices;
+    const std::vector<Vec3> onceNormals = normals;
+    EXPECT_EQ(Pose(0, 0), 1);
+    EXPECT_EQ(vertices, once);
+    EXPECT_EQ(normals, onceNormals);
+}
+
+TEST_F(ActorPose, CopyUnposedFillsOnlyWhatNoNodeOwns) {
+    MeshSource s = RootAndArm();
+    s.vertices.push_back({1, 2, 3});  // in no node, used by no face
+    s.normals.push_back({0, 1, 0});   // reached from no vertex
+    s.vertices.push_back({4, 5, 6});  // in no node, but a face uses it
+    s.faces.push_back(s.faces[0]);
+    s.faces.back().vertex[0] = 9;
+    s.faces.back().normal[0] = 8;
+    Load(s, {Constant({"Arm"}, 1, kQuarterTurnZ)});
+    const Vec3 marker{-7, -7, -7};
+    std::vector<Vec3> v(vertices.size(), marker);
+    std::vector<Vec3> n(normals.size(), marker);
+    EXPECT_EQ(model.CopyUnposed(v, n), 1);
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        EXPECT_EQ(v[i], i >= 8 ? model.mesh->vertices[i] : marker) << "vertex " << i;
+    }
+    for (std::size_t i = 0; i < n.size(); ++i) {
+        // Normal 8 is vertex 9's, and no node moves vertex 9.
+        EXPECT_EQ(n[i], i == 8 ? model.mesh->normals[i] : marker) << "normal " << i;
+    }
+    // With the pose of every owned entry, the buffers hold the whole posed mesh.
+    EXPECT_EQ(model.PoseNodes(0, 0, model.mesh->root, v, n, {}, {}, Transform::Identity), 1);
+    EXPECT_EQ(Pose(0, 0), 1);
+    EXPECT_EQ(v, vertices);
+    EXPECT_EQ(n, normals);
+
+    std::vector<Vec3> small(2, marker);
+    EXPECT_EQ(model.CopyUnposed(small, n), 0);
+    EXPECT_EQ(small, std::vector<Vec3>(2, marker));
+}
+
 TEST_F(ActorPose, AHierarchyThousandsOfLevelsDeepPosesWithoutRecursion) {
     MeshSource s = OneMaterial();
     std::int32_t parent = -1;
