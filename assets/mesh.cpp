@@ -1,6 +1,9 @@
 #include "assets/mesh.h"
 
+#include <bit>
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 #include <iterator>
 #include <utility>
 
@@ -20,13 +23,16 @@ constexpr std::int64_t kMaterialBytes = 42;
 constexpr std::int64_t kMinTextureBytes = 1 + 2 + 2;  // empty name, width, height
 constexpr std::size_t kVectorBytes = 12;              // three floats
 constexpr std::size_t kFaceBytes = 4 + 16 + 16 + 4;   // without its layers
+constexpr std::size_t kFaceWords = kFaceBytes / 4;
+static_assert(std::is_trivially_copyable_v<Face> && offsetof(Face, layerCount) == kFaceBytes - 4,
+              "a face record is read straight into the front of a Face");
 constexpr std::int64_t kLayerBytes = 50;
 constexpr std::int64_t kMinNodeBytes = 2 + 1 + 36 + 4;
 constexpr float kByteToUnit = 0.003921569f;
 
-// Three little-endian floats per element: a forward iterator, so that vector::assign allocates
-// once and constructs every element straight from the file (resizing first would fill the
-// array with zeros, a whole extra pass over it).
+// Three little-endian floats per element, for machines whose own order is not little-endian: a
+// forward iterator, so that vector::assign allocates once and converts every element straight
+// from the file.
 struct PackedVec3s {
     using iterator_category = std::forward_iterator_tag;
     using value_type = Vec3;
@@ -160,7 +166,15 @@ bool ReadVectors(ByteReader& in, std::int32_t& count, std::vector<Vec3>& vectors
     if (first == nullptr) {
         return false;
     }
-    vectors.assign(PackedVec3s{first}, PackedVec3s{first + bytes});
+    if constexpr (std::endian::native == std::endian::little) {
+        // The file's layout is the array's: zero-filling and one block copy beat building the
+        // elements one by one several times over.
+        static_assert(sizeof(Vec3) == kVectorBytes && std::is_trivially_copyable_v<Vec3>);
+        vectors.resize(static_cast<std::size_t>(count));
+        std::memcpy(vectors.data(), first, bytes);
+    } else {
+        vectors.assign(PackedVec3s{first}, PackedVec3s{first + bytes});
+    }
     return true;
 }
 
@@ -179,36 +193,36 @@ bool ReadLayer(ByteReader& in, std::int32_t textureCount, TextureLayer& layer) {
 }
 
 // Says which value of a face record that failed the range checks is at fault.
-bool FaceFailure(const std::int32_t (&record)[10], const Mesh& mesh, std::int32_t face,
-                 std::int64_t at, std::int64_t left, LoadError* error) {
-    const std::string prefix = "face " + std::to_string(face) + ": ";
-    if (!Below(record[0], mesh.materialCount)) {
-        return Fail(error, prefix + OutsideText("material index", record[0], mesh.materialCount),
+bool FaceFailure(const Face& face, const Mesh& mesh, std::int32_t index, std::int64_t at,
+                 std::int64_t left, LoadError* error) {
+    const std::string prefix = "face " + std::to_string(index) + ": ";
+    if (!Below(face.material, mesh.materialCount)) {
+        return Fail(error, prefix + OutsideText("material index", face.material, mesh.materialCount),
                     at);
     }
     for (int k = 0; k < 4; ++k) {
-        if (!Below(record[1 + k], mesh.vertexCount)) {
+        if (!Below(face.vertex[k], mesh.vertexCount)) {
             return Fail(error,
                         prefix + OutsideText("corner " + std::to_string(k) + " vertex index",
-                                             record[1 + k], mesh.vertexCount),
+                                             face.vertex[k], mesh.vertexCount),
                         at + 4 + 4 * k);
         }
     }
     for (int k = 0; k < 4; ++k) {
-        if (!Below(record[5 + k], mesh.normalCount)) {
+        if (!Below(face.normal[k], mesh.normalCount)) {
             return Fail(error,
                         prefix + OutsideText("corner " + std::to_string(k) + " normal index",
-                                             record[5 + k], mesh.normalCount),
+                                             face.normal[k], mesh.normalCount),
                         at + 20 + 4 * k);
         }
     }
-    if (record[9] < 0) {
-        return Fail(error, prefix + "layer count " + std::to_string(record[9]) + " is below 0",
+    if (face.layerCount < 0) {
+        return Fail(error, prefix + "layer count " + std::to_string(face.layerCount) + " is below 0",
                     at + 36);
     }
     return Fail(error,
-                prefix + "layer count " + std::to_string(record[9]) + " needs " +
-                    std::to_string(std::int64_t{record[9]} * kLayerBytes) +
+                prefix + "layer count " + std::to_string(face.layerCount) + " needs " +
+                    std::to_string(std::int64_t{face.layerCount} * kLayerBytes) +
                     " bytes, the file has " + std::to_string(left) + " left",
                 at + 36);
 }
@@ -224,30 +238,29 @@ bool ReadFaces(ByteReader& in, Mesh& mesh, LoadError* error) {
     const std::int32_t vertices = mesh.vertexCount;
     const std::int32_t normals = mesh.normalCount;
     for (std::int32_t f = 0; f < mesh.faceCount; ++f) {
-        // material, four vertices, four normals, layer count
-        std::int32_t record[10];
+        // The record (material, four vertices, four normals, layer count) is the front of Face,
+        // so it is read straight into its place in the array: this loop is most of a big mesh's
+        // load, and a face put together on the stack first cost as much again in copying.
+        // On failure the whole mesh is thrown away, the half-read face with it.
+        Face& face = mesh.faces.emplace_back();
         const std::int64_t at = in.Offset();
-        if (!in.Words(record, 10)) {
+        if (!in.Words(&face, kFaceWords)) {
             return Truncated(error, in, "face " + std::to_string(f));
         }
-        bool valid = Below(record[0], materials) & (record[9] >= 0);
+        bool valid = Below(face.material, materials) & (face.layerCount >= 0);
         for (int k = 0; k < 4; ++k) {
-            valid &= Below(record[1 + k], vertices);
-            valid &= Below(record[5 + k], normals);
+            valid &= Below(face.vertex[k], vertices);
+            valid &= Below(face.normal[k], normals);
         }
         const auto left = static_cast<std::int64_t>(in.BytesLeft());
-        if (!valid || std::int64_t{record[9]} * kLayerBytes > left) {
-            return FaceFailure(record, mesh, f, at, left, error);
+        if (!valid || std::int64_t{face.layerCount} * kLayerBytes > left) {
+            return FaceFailure(face, mesh, f, at, left, error);
         }
         for (int k = 0; k < 4; ++k) {
-            vertexToNormal[record[1 + k]] = record[5 + k];
+            vertexToNormal[face.vertex[k]] = face.normal[k];
         }
-        mesh.faces.push_back({record[0],
-                              {record[1], record[2], record[3], record[4]},
-                              {record[5], record[6], record[7], record[8]},
-                              record[9],
-                              static_cast<std::int32_t>(mesh.layers.size())});
-        for (std::int32_t i = 0; i < record[9]; ++i) {
+        face.firstLayer = static_cast<std::int32_t>(mesh.layers.size());
+        for (std::int32_t i = 0; i < face.layerCount; ++i) {
             const std::int64_t layerAt = in.Offset();
             TextureLayer& layer = mesh.layers.emplace_back();
             if (!ReadLayer(in, mesh.textureCount, layer)) {
