@@ -42,6 +42,7 @@ int BinaryFile::Open(const std::string& name, int read) {
 }
 
 int BinaryFile::Close() {
+    contents_.Close();
     if (file_ != nullptr) {
         std::fclose(file_);
         file_ = nullptr;
@@ -70,6 +71,34 @@ void BinaryFile::Refill() {
     bufferStart_ += position_;
     valid_ = newValid;
     position_ = 0;
+}
+
+std::span<const std::uint8_t> BinaryFile::Contents() {
+    if (file_ == nullptr) {
+        return {};
+    }
+    if (contents_.Data() == nullptr && !contents_.Open(::fileno(file_))) {
+        return {};
+    }
+    // No further than the size the reads go by, should the file have grown since it was opened.
+    const auto size = std::min(contents_.Size(), static_cast<std::size_t>(fileSize_));
+    return {contents_.Data(), size};
+}
+
+void BinaryFile::Seek(std::int64_t offset) {
+    if (file_ == nullptr) {
+        return;
+    }
+    offset = std::clamp<std::int64_t>(offset, 0, fileSize_);
+    if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+        readFailed_ = true;
+        return;
+    }
+    // As at Open: a buffer that comes back short means the file has ended.
+    bufferStart_ = offset;
+    position_ = 0;
+    valid_ = static_cast<int>(std::fread(buffer_, 1, kBufferSize, file_));
+    std::fill(buffer_ + valid_, buffer_ + kBufferSize, std::uint8_t{0});
 }
 
 int BinaryFile::ReadString(char* dest, int reserve) {

@@ -16,10 +16,12 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "assets/atomic_file.h"
+#include "assets/byte_reader.h"
 
 class BinaryFile {
 public:
@@ -100,6 +102,13 @@ public:
         WriteInt32(bits);
     }
 
+    // Read mode: the whole file in memory (mapped on the first call, until Close), for parsers
+    // that want more than the buffer's window; empty when it cannot be mapped or in write mode.
+    // Reading through it moves nothing: Seek then says where reading goes on.
+    std::span<const std::uint8_t> Contents();
+    // Read mode: the next read starts at file offset `offset` (at most FileSize()).
+    void Seek(std::int64_t offset);
+
     // True once a read ran past the end of the file or met an over-long string.
     bool ReadFailed() const { return readFailed_; }
     // Read mode: bytes of the file not yet consumed (0 when past the end).
@@ -126,6 +135,7 @@ private:
 
     std::FILE* file_ = nullptr;  // read mode
     AtomicFile writer_;          // write mode
+    MappedFile contents_;        // read mode, once Contents() was asked for
     std::uint8_t buffer_[kBufferSize] = {};
     int position_ = 0;
     int mode_ = 0;               // 1 = read, 0 = write

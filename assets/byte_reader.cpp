@@ -5,22 +5,35 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-MappedFile::~MappedFile() {
+MappedFile::~MappedFile() { Close(); }
+
+void MappedFile::Close() {
     if (mapping_ != nullptr) {
         ::munmap(mapping_, size_);
     }
+    mapping_ = nullptr;
+    data_ = nullptr;
+    size_ = 0;
 }
 
 bool MappedFile::Open(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
+        Close();
         return false;
     }
+    const bool ok = Open(fd);
+    ::close(fd);  // the mapping stays valid without the descriptor
+    return ok;
+}
+
+bool MappedFile::Open(int descriptor) {
+    Close();
     struct stat info {};
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bool ok = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
     if (ok && info.st_size > 0) {
         const auto size = static_cast<std::size_t>(info.st_size);
-        void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, descriptor, 0);
         ok = mapping != MAP_FAILED;
         if (ok) {
             mapping_ = mapping;
@@ -28,7 +41,6 @@ bool MappedFile::Open(const std::string& path) {
             size_ = size;
         }
     }
-    ::close(fd);  // the mapping stays valid without the descriptor
     static constexpr std::uint8_t kEmpty[1] = {};
     if (ok && data_ == nullptr) {
         data_ = kEmpty;  // an empty file: nothing to map, nothing to read

@@ -120,6 +120,10 @@ class MappedFile {
 
     // False when the file cannot be opened, is not a regular file, or cannot be mapped.
     bool Open(const std::string& path);
+    // The same for a file already open for reading; the descriptor stays the caller's.
+    bool Open(int descriptor);
+    // Unmaps the file; the object is then as new.
+    void Close();
     const std::uint8_t* Data() const { return data_; }
     std::size_t Size() const { return size_; }
 

@@ -1,6 +1,8 @@
 #include "geometry/zt18dop.h"
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -72,11 +74,41 @@ void Zt18DOP::Merge(const Zt18DOP& other) {
     }
 }
 
-void Zt18DOP::CreateChildren(std::int32_t count) {
-    children.reset();
-    childCount = 0;
-    if (count > 0) {
-        children = std::make_unique<Zt18DOP[]>(static_cast<std::size_t>(count));
-        childCount = count;
+Zt18DOP::Zt18DOP(Zt18DOP&& other) noexcept
+    : ZtObject(std::move(other)),
+      children(std::exchange(other.children, nullptr)),
+      childCount(std::exchange(other.childCount, 0)),
+      tag(other.tag),
+      ownedNodes_(std::move(other.ownedNodes_)) {
+    std::copy(std::begin(other.slabs), std::end(other.slabs), slabs);
+    std::copy(std::begin(other.extremes), std::end(other.extremes), extremes);
+}
+
+Zt18DOP& Zt18DOP::operator=(Zt18DOP&& other) noexcept {
+    if (this == &other) {
+        return *this;
     }
+    std::copy(std::begin(other.slabs), std::end(other.slabs), slabs);
+    std::copy(std::begin(other.extremes), std::end(other.extremes), extremes);
+    tag = other.tag;
+    Zt18DOP* const nodes = std::exchange(other.children, nullptr);
+    const std::int32_t count = std::exchange(other.childCount, 0);
+    // `other` may lie in the block released here (a node moved up from its own subtree), so it
+    // is not touched after this.
+    ownedNodes_ = std::move(other.ownedNodes_);
+    children = nodes;
+    childCount = count;
+    return *this;
+}
+
+void Zt18DOP::CreateChildren(std::int32_t count) {
+    AdoptChildren(count > 0 ? std::make_unique<Zt18DOP[]>(static_cast<std::size_t>(count))
+                            : nullptr,
+                  count > 0 ? count : 0);
+}
+
+void Zt18DOP::AdoptChildren(std::unique_ptr<Zt18DOP[]> nodes, std::int32_t count) {
+    ownedNodes_ = std::move(nodes);
+    children = ownedNodes_.get();
+    childCount = children != nullptr ? count : 0;
 }

@@ -16,6 +16,7 @@
 #include "geometry/zt_object.h"
 
 class BinaryFile;
+class ByteReader;
 class Mesh;
 struct LoadError;
 
@@ -39,8 +40,10 @@ public:
     };
 
     Zt18DOP() = default;
-    Zt18DOP(Zt18DOP&&) = default;
-    Zt18DOP& operator=(Zt18DOP&&) = default;
+    // Moving hands over the children's heap block unchanged, so they stay where they are; the
+    // moved-from node is left a leaf.
+    Zt18DOP(Zt18DOP&& other) noexcept;
+    Zt18DOP& operator=(Zt18DOP&& other) noexcept;
     ~Zt18DOP() = default;
 
     // The value of a point on slab k.
@@ -58,8 +61,11 @@ public:
     // larger.
     void Merge(const Zt18DOP& other);
 
-    // Replaces the children by `count` new nodes (none for 0).
+    // Replaces the children by `count` new nodes (none for 0), in a block of this node's own.
     void CreateChildren(std::int32_t count);
+    // Replaces the children by nodes[0..count) (null and 0 for none). The block may hold their
+    // descendants too; this node keeps all of it alive.
+    void AdoptChildren(std::unique_ptr<Zt18DOP[]> nodes, std::int32_t count);
 
     // Makes this node a leaf, or splits `faces` (indices into mesh.faces) into two children,
     // each fitted to the corners of its faces, recursively. The node itself is not fitted: the
@@ -80,9 +86,18 @@ public:
     // negative child count.
     int SerializeTagged(BinaryFile& file, bool writing, LoadError* error = nullptr);
 
+    // The readers behind both of the above, for records in memory from `bytes`' position: the
+    // same checks and messages, and on success `bytes` stands after the tree. A tree read so
+    // keeps all its nodes below this one in one block, owned by this node: its other nodes do
+    // not own their children (moving one out of the tree leaves them with this node).
+    bool ReadBinaryRecords(ByteReader& bytes, LoadError* error = nullptr);
+    bool ReadTaggedRecords(ByteReader& bytes, LoadError* error = nullptr);
+
     Slab slabs[kSlabCount] = {};
     Extreme extremes[kSlabCount] = {};
-    std::unique_ptr<Zt18DOP[]> children;  // null for a leaf
+    // children[0..childCount), contiguous; null for a leaf. Owned by this node, or by the root
+    // of the tree it was read with.
+    Zt18DOP* children = nullptr;
     std::int32_t childCount = 0;
     std::int32_t tag = -1;  // tagged trees: name hash of the enclosed model node
 
@@ -93,11 +108,12 @@ private:
                         std::span<const Vec3> vertices);
 
     void WriteSlabs(BinaryFile& file) const;
-    void ReadSlabs(BinaryFile& file);
     bool WriteBinary(BinaryFile& file, int depth) const;
-    bool ReadBinary(BinaryFile& file, int depth, std::int64_t reserved, LoadError* error);
     bool WriteTagged(BinaryFile& file, int depth) const;
-    bool ReadTagged(BinaryFile& file, int depth, std::int64_t reserved, LoadError* error);
+    int ReadFrom(BinaryFile& file, bool (Zt18DOP::*read)(ByteReader&, LoadError*),
+                 int recordSize, LoadError* error);
+
+    std::unique_ptr<Zt18DOP[]> ownedNodes_;  // what `children` points into, when this node owns it
 };
 
 // A root volume and its descendants.

@@ -45,7 +45,9 @@ std::unique_ptr<Zt18DOP[]> ActorModel::BuildNodeBounds(const MeshNode* first,
         }
         if (node->firstChild != nullptr) {
             Zt18DOP& group = records[cursor++];
-            group.children = BuildNodeBounds(node->firstChild, group.childCount, vertices);
+            std::int32_t groupCount = 0;
+            auto groupNodes = BuildNodeBounds(node->firstChild, groupCount, vertices);
+            group.AdoptChildren(std::move(groupNodes), groupCount);
             if (group.children == nullptr) {
                 // An empty subtree gives no record: its slot goes to the next one.
                 --cursor;
@@ -74,7 +76,9 @@ std::vector<Zt18DOP> ActorModel::BuildFrameBounds(const std::string& fileName, i
         }
         Zt18DOP& root = roots[static_cast<std::size_t>(f)];
         root.Reset();
-        root.children = BuildNodeBounds(mesh->root, root.childCount, vertices);
+        std::int32_t rootCount = 0;
+        auto rootNodes = BuildNodeBounds(mesh->root, rootCount, vertices);
+        root.AdoptChildren(std::move(rootNodes), rootCount);
         for (std::int32_t i = 0; i < root.childCount; ++i) root.Merge(root.children[i]);
         root.tag = tag;
     }

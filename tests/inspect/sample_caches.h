@@ -45,7 +45,9 @@ inline void WriteActorBounds(const Mesh& mesh, const std::string& animationPath,
     for (int f = 0; f < animation.frameCount; ++f) {
         Zt18DOP root;
         root.Reset();
-        root.children = model.BuildNodeBounds(mesh.root, root.childCount, mesh.vertices);
+        std::int32_t count = 0;
+        auto nodes = model.BuildNodeBounds(mesh.root, count, mesh.vertices);
+        root.AdoptChildren(std::move(nodes), count);
         for (std::int32_t i = 0; i < root.childCount; ++i) root.Merge(root.children[i]);
         root.tag = static_cast<std::int32_t>(NameHash(boundsName.c_str()));
         ASSERT_EQ(root.SerializeTagged(file, true), 1);
