@@ -4,13 +4,19 @@
 
 namespace {
 
-bool Within(std::int32_t vertex, std::int32_t count) { return vertex >= 0 && vertex < count; }
+bool Within(std::int32_t vertex, std::int32_t count) { return (vertex >= 0) & (vertex < count); }
 
 // `record` counts the records visited so far, in pre-order.
 bool Check(const Zt18DOP& node, std::int32_t vertexCount, std::int64_t& record,
            LoadError* error) {
     const std::int64_t self = record++;
-    for (int k = 0; k < Zt18DOP::kSlabCount; ++k) {
+    // Every record of every frame passes through here at load: all eighteen indices are tested
+    // at once, and only a record that fails is gone through again to say which one.
+    bool within = true;
+    for (const Zt18DOP::Extreme& e : node.extremes) {
+        within &= Within(e.minVertex, vertexCount) & Within(e.maxVertex, vertexCount);
+    }
+    for (int k = 0; !within && k < Zt18DOP::kSlabCount; ++k) {
         const Zt18DOP::Extreme& e = node.extremes[k];
         for (const std::int32_t vertex : {e.minVertex, e.maxVertex}) {
             if (!Within(vertex, vertexCount)) {
