@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -312,3 +313,95 @@ TEST(TreeWriters, RefuseNodesTheirFormCannotDescribe) {
 }
 
 }  // namespace
+
+namespace {
+
+// root(3) -> [a(0), b(2) -> [c(0), d(1) -> [e(0)]], f(0)]: seven records.
+std::string NestedTagged() {
+    Bytes b;
+    TaggedHeader(b, 1, 1, 3);
+    TaggedHeader(b, 2, 2, 0);
+    TaggedHeader(b, 3, 3, 2);
+    TaggedHeader(b, 4, 4, 0);
+    TaggedHeader(b, 5, 5, 1);
+    TaggedHeader(b, 6, 6, 0);
+    TaggedHeader(b, 7, 7, 0);
+    return b.str();
+}
+
+void CollectBelow(const Zt18DOP& node, std::vector<const Zt18DOP*>& out) {
+    for (int i = 0; i < node.childCount; ++i) {
+        out.push_back(&node.children[i]);
+        CollectBelow(node.children[i], out);
+    }
+}
+
+}  // namespace
+
+TEST(ReadTreeStorage, NodesBelowTheRootFillOneBlockAndStayPutWhenTheRootMoves) {
+    TempDir dir;
+    Zt18DOP root;
+    ASSERT_EQ(ReadTree(dir, NestedTagged(), root, Form::kTagged), 1);
+    std::vector<const Zt18DOP*> below;
+    CollectBelow(root, below);
+    ASSERT_EQ(below.size(), 6u);
+    const auto [low, high] = std::minmax_element(below.begin(), below.end());
+    EXPECT_EQ(*high - *low, 5) << "six nodes, side by side";
+
+    const Zt18DOP* children = root.children;
+    Zt18DOP moved = std::move(root);
+    EXPECT_EQ(moved.children, children);
+    EXPECT_EQ(root.children, nullptr);
+    EXPECT_EQ(root.childCount, 0);
+    EXPECT_EQ(WriteTree(dir, moved, Form::kTagged), NestedTagged());
+
+    // A node moved out of the tree takes its subtree along (still in the root's block).
+    Zt18DOP b = std::move(moved.children[1]);
+    EXPECT_EQ(b.tag, 3);
+    ASSERT_EQ(b.childCount, 2);
+    EXPECT_EQ(b.children[1].children[0].tag, 6);
+    EXPECT_EQ(moved.children[1].childCount, 0);
+}
+
+TEST(ReadTreeStorage, ANodeOfAReadTreeCanBeGivenNewChildren) {
+    TempDir dir;
+    Zt18DOP root;
+    ASSERT_EQ(ReadTree(dir, NestedTagged(), root, Form::kTagged), 1);
+    Zt18DOP& d = root.children[1].children[1];
+    d.CreateChildren(2);
+    d.children[0].tag = 60;
+    d.children[1].tag = 61;
+    root.children[0].CreateChildren(0);
+    Zt18DOP again;
+    ASSERT_EQ(ReadTree(dir, WriteTree(dir, root, Form::kTagged), again, Form::kTagged), 1);
+    EXPECT_EQ(CountNodes(again), 8);
+    EXPECT_EQ(again.children[1].children[1].children[1].tag, 61);
+    EXPECT_EQ(again.children[2].tag, 7);
+}
+
+TEST(ReadTreeStorage, TreesReadOneAfterAnotherFromOneFileLeaveItAfterEach) {
+    // Trees larger than the file buffer, so that reading on after each crosses refills.
+    Bytes b;
+    for (int tree = 0; tree < 3; ++tree) {
+        TaggedHeader(b, 100 + tree, 1, 9);
+        for (int i = 0; i < 9; ++i) TaggedHeader(b, i, i + 2, 0);
+    }
+    b.Int(424242);
+    TempDir dir;
+    dir.Write("trees.kdt", b.str());
+    BinaryFile file;
+    ASSERT_EQ(file.Open(dir.File("trees.kdt"), 1), 1);
+    for (int tree = 0; tree < 3; ++tree) {
+        Zt18DOP root;
+        ASSERT_EQ(root.SerializeTagged(file, false), 1) << tree;
+        EXPECT_EQ(root.tag, 100 + tree);
+        ASSERT_EQ(root.childCount, 9);
+        ExpectSampleSlabs(root.children[8], 10);
+        EXPECT_EQ(file.Offset(), (tree + 1) * 10 * 152);
+    }
+    EXPECT_EQ(file.ReadInt32(), 424242);
+    EXPECT_FALSE(file.ReadFailed());
+    EXPECT_EQ(file.BytesLeft(), 0);
+    Zt18DOP past;
+    EXPECT_EQ(past.SerializeTagged(file, false), 0);
+}
