@@ -14,7 +14,8 @@ bool Check(const Zt18DOP& node, std::int32_t vertexCount, std::int64_t& record,
     // at once, and only a record that fails is gone through again to say which one.
     bool within = true;
     for (const Zt18DOP::Extreme& e : node.extremes) {
-        within &= Within(e.minVertex, vertexCount) & Within(e.maxVertex, vertexCount);
+        within &= Within(e.minVertex, vertexCount);
+        within &= Within(e.maxVertex, vertexCount);
     }
     for (int k = 0; !within && k < Zt18DOP::kSlabCount; ++k) {
         const Zt18DOP::Extreme& e = node.extremes[k];
