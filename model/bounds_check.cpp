@@ -1,5 +1,7 @@
 #include "model/bounds_check.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -11,13 +13,15 @@ bool Check(const Zt18DOP& node, std::int32_t vertexCount, std::int64_t& record,
            LoadError* error) {
     const std::int64_t self = record++;
     // Every record of every frame passes through here at load: all eighteen indices are tested
-    // at once, and only a record that fails is gone through again to say which one.
-    bool within = true;
+    // at once, as unsigned numbers (a negative index becomes huge), without a branch, and only a
+    // record that fails is gone through again to say which one.
+    const auto limit = static_cast<std::uint32_t>(std::max(vertexCount, 0));
+    std::uint32_t outside = 0;
     for (const Zt18DOP::Extreme& e : node.extremes) {
-        within &= Within(e.minVertex, vertexCount);
-        within &= Within(e.maxVertex, vertexCount);
+        outside |= static_cast<std::uint32_t>(static_cast<std::uint32_t>(e.minVertex) >= limit);
+        outside |= static_cast<std::uint32_t>(static_cast<std::uint32_t>(e.maxVertex) >= limit);
     }
-    for (int k = 0; !within && k < Zt18DOP::kSlabCount; ++k) {
+    for (int k = 0; outside != 0 && k < Zt18DOP::kSlabCount; ++k) {
         const Zt18DOP::Extreme& e = node.extremes[k];
         for (const std::int32_t vertex : {e.minVertex, e.maxVertex}) {
             if (!Within(vertex, vertexCount)) {
