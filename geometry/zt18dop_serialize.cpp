@@ -157,34 +157,32 @@ std::unique_ptr<Zt18DOP[]> NodesBelowRoot(std::int64_t nodes) {
                      : nullptr;
 }
 
+// Both passes over the tree at `bytes`: `below` receives the block of every node under `root`.
+// A failed scan allocates and fills nothing.
+template <typename Scan, typename Fill>
+bool ScanAndFill(ByteReader& bytes, Zt18DOP& root, std::unique_ptr<Zt18DOP[]>& below, Scan scan,
+                 Fill fill, LoadError* error) {
+    ByteReader ahead = bytes;
+    std::int64_t nodes = 0;
+    if (!scan(ahead, 0, 0, nodes, error)) {
+        return false;
+    }
+    below = NodesBelowRoot(nodes);
+    Zt18DOP* next = below.get();
+    fill(bytes, root, next);
+    return true;
+}
+
 }  // namespace
 
 bool Zt18DOP::ReadBinaryRecords(ByteReader& bytes, LoadError* error) {
     CreateChildren(0);
-    ByteReader scan = bytes;
-    std::int64_t nodes = 0;
-    if (!ScanBinary(scan, 0, 0, nodes, error)) {
-        return false;
-    }
-    std::unique_ptr<Zt18DOP[]> below = NodesBelowRoot(nodes);
-    Zt18DOP* next = below.get();
-    FillBinary(bytes, *this, next);
-    ownedNodes_ = std::move(below);
-    return true;
+    return ScanAndFill(bytes, *this, ownedNodes_, ScanBinary, FillBinary, error);
 }
 
 bool Zt18DOP::ReadTaggedRecords(ByteReader& bytes, LoadError* error) {
     CreateChildren(0);
-    ByteReader scan = bytes;
-    std::int64_t nodes = 0;
-    if (!ScanTagged(scan, 0, 0, nodes, error)) {
-        return false;
-    }
-    std::unique_ptr<Zt18DOP[]> below = NodesBelowRoot(nodes);
-    Zt18DOP* next = below.get();
-    FillTagged(bytes, *this, next);
-    ownedNodes_ = std::move(below);
-    return true;
+    return ScanAndFill(bytes, *this, ownedNodes_, ScanTagged, FillTagged, error);
 }
 
 // The file's bytes in memory go through the same reader; the file then continues after the tree.
