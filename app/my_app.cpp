@@ -31,7 +31,8 @@ int MyApp::Init() {
     }
     Platform& platform = ThePlatform();
     const std::int64_t loadStart = platform.Counter();
-    if (Create("The Vorn Project", 640, 480, 32, fullscreen) == 0) return 0;
+    if (Create("The Vorn Project", 640, 480, 32, fullscreen) == 0)
+        return 0;
 
     LoadWeaponStats("gun82stats.txt", gun82Stats);
     LoadWeaponStats("gun83stats.txt", gun83Stats);
@@ -46,8 +47,8 @@ int MyApp::Init() {
     robot = dynamic_cast<Kordax*>(robotInstance_.get());
     gun = dynamic_cast<Gun82*>(gunInstance_.get());
     // The scene needs both; without them there is nothing to steer or draw.
-    for (const auto& [instance, file] : {std::pair<const Clone*, const char*>{robot, "kordax.txt"},
-                                         {gun, "gun82.txt"}}) {
+    for (const auto& [instance, file] :
+         {std::pair<const Clone*, const char*>{robot, "kordax.txt"}, {gun, "gun82.txt"}}) {
         if (instance == nullptr) {
             ShowMessageBox(std::string("Could Not Load ") + file + ".", "ERROR",
                            MessageBoxButtons::Ok, MessageBoxIcon::Warning);
@@ -64,59 +65,90 @@ int MyApp::Init() {
     return 1;
 }
 
-bool MyApp::Held(int key) const { return keys != nullptr && keys[key] != 0; }
+bool MyApp::Held(int key) const {
+    return keys != nullptr && keys[key] != 0;
+}
 
 bool MyApp::Pressed(int key) const {
     return Held(key) && (prevKeys == nullptr || prevKeys[key] == 0);
 }
 
 void MyApp::SteerRobot() {
-    if (Held(DIK_W)) robot->TurnAboutX(-1.0f);
-    if (Held(DIK_S)) robot->TurnAboutX(+1.0f);
-    if (Held(DIK_A)) robot->TurnAboutY(+1.0f);
-    if (Held(DIK_D)) robot->TurnAboutY(-1.0f);
-    if (Held(DIK_Q)) robot->TurnAboutZ(+1.0f);
-    if (Held(DIK_E)) robot->TurnAboutZ(-1.0f);
+    if (Held(DIK_W))
+        robot->TurnAboutX(-1.0f);
+    if (Held(DIK_S))
+        robot->TurnAboutX(+1.0f);
+    if (Held(DIK_A))
+        robot->TurnAboutY(+1.0f);
+    if (Held(DIK_D))
+        robot->TurnAboutY(-1.0f);
+    if (Held(DIK_Q))
+        robot->TurnAboutZ(+1.0f);
+    if (Held(DIK_E))
+        robot->TurnAboutZ(-1.0f);
 
     robot->thrust = Vec3::Zero;
-    if (Held(DIK_LEFT)) robot->thrust.x += 100.0f;
-    if (Held(DIK_RIGHT)) robot->thrust.x -= 100.0f;
-    if (Held(DIK_Z)) robot->thrust.y += 100.0f;
-    if (Held(DIK_X)) robot->thrust.y -= 100.0f;
-    if (Held(DIK_UP)) robot->thrust.z += 100.0f;
-    if (Held(DIK_DOWN)) robot->thrust.z -= 100.0f;
+    if (Held(DIK_LEFT))
+        robot->thrust.x += 100.0f;
+    if (Held(DIK_RIGHT))
+        robot->thrust.x -= 100.0f;
+    if (Held(DIK_Z))
+        robot->thrust.y += 100.0f;
+    if (Held(DIK_X))
+        robot->thrust.y -= 100.0f;
+    if (Held(DIK_UP))
+        robot->thrust.z += 100.0f;
+    if (Held(DIK_DOWN))
+        robot->thrust.z -= 100.0f;
 
-    if (Pressed(DIK_N)) robot->NextAnimation();
+    if (Pressed(DIK_N))
+        robot->NextAnimation();
 }
 
 void MyApp::SteerCamera() {
     // These always orbit around the target.
-    if (Held(DIK_U)) camera.Pitch(+1.0f, true);
-    if (Held(DIK_J)) camera.Pitch(-1.0f, true);
-    if (Held(DIK_H)) camera.Yaw(-1.0f, true);
-    if (Held(DIK_K)) camera.Yaw(+1.0f, true);
-    if (Held(DIK_Y)) camera.Roll(-1.0f);
-    if (Held(DIK_I)) camera.Roll(+1.0f);
+    if (Held(DIK_U))
+        camera.Pitch(+1.0f, true);
+    if (Held(DIK_J))
+        camera.Pitch(-1.0f, true);
+    if (Held(DIK_H))
+        camera.Yaw(-1.0f, true);
+    if (Held(DIK_K))
+        camera.Yaw(+1.0f, true);
+    if (Held(DIK_Y))
+        camera.Roll(-1.0f);
+    if (Held(DIK_I))
+        camera.Roll(+1.0f);
 
     const Vec3 right = camera.orientation.Row(0);
     const Vec3 up = camera.orientation.Row(1);
     const Vec3 back = camera.orientation.Row(2);
-    if (Held(DIK_DELETE)) camera.Move(right * -1.0f, orbitMode);
-    if (Held(DIK_NEXT)) camera.Move(right * +1.0f, orbitMode);
-    if (Held(DIK_END)) camera.Move(up * -1.0f, orbitMode);
-    if (Held(DIK_HOME)) camera.Move(up * +1.0f, orbitMode);
-    if (Held(DIK_INSERT)) camera.Move(back * +1.0f, orbitMode);
-    if (Held(DIK_PRIOR)) camera.Move(back * -1.0f, orbitMode);
+    if (Held(DIK_DELETE))
+        camera.Move(right * -1.0f, orbitMode);
+    if (Held(DIK_NEXT))
+        camera.Move(right * +1.0f, orbitMode);
+    if (Held(DIK_END))
+        camera.Move(up * -1.0f, orbitMode);
+    if (Held(DIK_HOME))
+        camera.Move(up * +1.0f, orbitMode);
+    if (Held(DIK_INSERT))
+        camera.Move(back * +1.0f, orbitMode);
+    if (Held(DIK_PRIOR))
+        camera.Move(back * -1.0f, orbitMode);
 
-    if (Pressed(DIK_L)) orbitMode = !orbitMode;
+    if (Pressed(DIK_L))
+        orbitMode = !orbitMode;
 
     if (!Held(DIK_R)) {
-        if (mouse[0] != 0) camera.Yaw(mouse[0] * -0.2f, orbitMode);
-        if (mouse[1] != 0) camera.Pitch(mouse[1] * -0.2f, orbitMode);
+        if (mouse[0] != 0)
+            camera.Yaw(mouse[0] * -0.2f, orbitMode);
+        if (mouse[1] != 0)
+            camera.Pitch(mouse[1] * -0.2f, orbitMode);
     } else if (mouse[1] != 0) {
         camera.Roll(mouse[1] * 0.2f);
     }
-    if (mouse[2] != 0) camera.Move({0, 0, mouse[2] * 0.1f}, true);
+    if (mouse[2] != 0)
+        camera.Move({0, 0, mouse[2] * 0.1f}, true);
 
     if (Held(DIK_O)) {
         // Each frame takes away a tenth of the tilt.

@@ -14,7 +14,7 @@
 extern bool orbitMode;
 
 class MyApp : public App {
-public:
+  public:
     MyApp();
     ~MyApp() override;
 
@@ -28,7 +28,7 @@ public:
     Gun82* gun = nullptr;
     Camera camera;
 
-private:
+  private:
     bool Pressed(int key) const;
     bool Held(int key) const;
     void SteerRobot();

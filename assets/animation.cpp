@@ -73,9 +73,10 @@ int Animation::Load(const std::string& fileName, LoadError* error) {
         return 0;
     }
     if (tracks * (1 + frames * kKeyBytes) > file.BytesLeft()) {
-        Fail(error, std::to_string(tracks) + " tracks of " + std::to_string(frames) +
-                        " frames need at least " + std::to_string(tracks * (1 + frames * kKeyBytes)) +
-                        " bytes, the file has " + std::to_string(file.BytesLeft()) + " left",
+        Fail(error,
+             std::to_string(tracks) + " tracks of " + std::to_string(frames) +
+                 " frames need at least " + std::to_string(tracks * (1 + frames * kKeyBytes)) +
+                 " bytes, the file has " + std::to_string(file.BytesLeft()) + " left",
              countsAt);
         return 0;
     }
@@ -91,9 +92,10 @@ int Animation::Load(const std::string& fileName, LoadError* error) {
             loaded.keys.push_back(ReadKey(file));
         }
         if (file.ReadFailed()) {
-            Fail(error, "track " + std::to_string(track) +
-                            ": node name longer than 127 characters, or the file ends inside "
-                            "the track",
+            Fail(error,
+                 "track " + std::to_string(track) +
+                     ": node name longer than 127 characters, or the file ends inside "
+                     "the track",
                  trackAt);
             return 0;
         }

@@ -8,7 +8,7 @@
 #include <string>
 
 class AtomicFile {
-public:
+  public:
     AtomicFile() = default;
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -27,7 +27,7 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     static std::string TemporaryName(const std::string& path) { return path + ".tmp"; }
 
-private:
+  private:
     std::FILE* file_ = nullptr;
     std::string path_;
     bool failed_ = false;

@@ -24,7 +24,7 @@
 #include "assets/byte_reader.h"
 
 class BinaryFile {
-public:
+  public:
     static constexpr int kBufferSize = 1024;
     static constexpr int kStringSize = 128;  // every string in every format: 127 chars + NUL
 
@@ -118,7 +118,7 @@ public:
     std::int64_t Offset() const { return bufferStart_ + position_; }
     bool IsOpen() const { return file_ != nullptr || writer_.IsOpen(); }
 
-private:
+  private:
     void Ensure(int n) {
         if (position_ + n >= kBufferSize) {
             Refill();
@@ -138,8 +138,8 @@ private:
     MappedFile contents_;        // read mode, once Contents() was asked for
     std::uint8_t buffer_[kBufferSize] = {};
     int position_ = 0;
-    int mode_ = 0;               // 1 = read, 0 = write
-    int valid_ = 0;              // bytes of the buffer that came from the file
+    int mode_ = 0;                  // 1 = read, 0 = write
+    int valid_ = 0;                 // bytes of the buffer that came from the file
     std::int64_t bufferStart_ = 0;  // file offset of buffer_[0]
     std::int64_t fileSize_ = 0;
     bool readFailed_ = false;

@@ -129,10 +129,10 @@ Failure ParseLayout(const std::vector<std::uint8_t>& file, BitmapLayout& layout,
     const std::uint8_t* info = file.data() + infoStart;
     headerSize = U32(info);
     if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize) {
-        return Fault(Failure::kUnknownFormat, error,
-                     "info header size " + std::to_string(headerSize) +
-                         " (only 12 and 40 are read)",
-                     infoAt);
+        return Fault(
+            Failure::kUnknownFormat, error,
+            "info header size " + std::to_string(headerSize) + " (only 12 and 40 are read)",
+            infoAt);
     }
     if (size < infoStart + headerSize) {
         return Fault(Failure::kUnknownFormat, error,

@@ -17,7 +17,7 @@ struct BitmapImage {
     std::vector<std::uint8_t> pixels;
 
     // What the file's header said, for reports.
-    std::uint32_t headerSize = 0;   // 40 (Windows) or 12 (OS/2)
+    std::uint32_t headerSize = 0;  // 40 (Windows) or 12 (OS/2)
     std::int32_t bitCount = 0;
     std::uint32_t compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
     bool topDown = false;

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-MappedFile::~MappedFile() { Close(); }
+MappedFile::~MappedFile() {
+    Close();
+}
 
 void MappedFile::Close() {
     if (mapping_ != nullptr) {

@@ -3,8 +3,8 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <type_traits>
 #include <iterator>
+#include <type_traits>
 #include <utility>
 
 #include "assets/byte_reader.h"
@@ -60,22 +60,26 @@ struct PackedVec3s {
 
 // A count of at least `minimum` whose records, each at least `recordBytes` long, fit in the
 // rest of the file.
-bool ReadCount(ByteReader& in, std::int32_t minimum, std::int64_t recordBytes,
-               std::int32_t& count, const char* what, LoadError* error) {
+bool ReadCount(ByteReader& in, std::int32_t minimum, std::int64_t recordBytes, std::int32_t& count,
+               const char* what, LoadError* error) {
     const std::int64_t at = in.Offset();
     count = in.I32();
     if (in.Failed()) {
         return Fail(error, std::string("file ends before the ") + what, at);
     }
     if (count < minimum) {
-        return Fail(error, std::string(what) + " " + std::to_string(count) + " is below " +
-                               std::to_string(minimum), at);
+        return Fail(error,
+                    std::string(what) + " " + std::to_string(count) + " is below " +
+                        std::to_string(minimum),
+                    at);
     }
     const auto left = static_cast<std::int64_t>(in.BytesLeft());
     if (std::int64_t{count} * recordBytes > left) {
-        return Fail(error, std::string(what) + " " + std::to_string(count) + " needs at least " +
-                               std::to_string(std::int64_t{count} * recordBytes) +
-                               " bytes, the file has " + std::to_string(left) + " left", at);
+        return Fail(error,
+                    std::string(what) + " " + std::to_string(count) + " needs at least " +
+                        std::to_string(std::int64_t{count} * recordBytes) +
+                        " bytes, the file has " + std::to_string(left) + " left",
+                    at);
     }
     return true;
 }
@@ -144,8 +148,10 @@ bool ReadTextureRecords(ByteReader& in, Mesh& mesh, LoadError* error) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
         const std::int64_t at = in.Offset();
         if (!in.String(texture.fileName)) {
-            return Fail(error, "texture " + std::to_string(i) +
-                                   ": file name longer than 127 characters or unterminated", at);
+            return Fail(error,
+                        "texture " + std::to_string(i) +
+                            ": file name longer than 127 characters or unterminated",
+                        at);
         }
         texture.recordWidth = static_cast<std::int16_t>(in.U16());
         texture.recordHeight = static_cast<std::int16_t>(in.U16());
@@ -156,8 +162,8 @@ bool ReadTextureRecords(ByteReader& in, Mesh& mesh, LoadError* error) {
     return true;
 }
 
-bool ReadVectors(ByteReader& in, std::int32_t& count, std::vector<Vec3>& vectors,
-                 const char* what, LoadError* error) {
+bool ReadVectors(ByteReader& in, std::int32_t& count, std::vector<Vec3>& vectors, const char* what,
+                 LoadError* error) {
     if (!ReadCount(in, 1, kVectorBytes, count, what, error)) {
         return false;
     }
@@ -197,8 +203,8 @@ bool FaceFailure(const Face& face, const Mesh& mesh, std::int32_t index, std::in
                  std::int64_t left, LoadError* error) {
     const std::string prefix = "face " + std::to_string(index) + ": ";
     if (!Below(face.material, mesh.materialCount)) {
-        return Fail(error, prefix + OutsideText("material index", face.material, mesh.materialCount),
-                    at);
+        return Fail(error,
+                    prefix + OutsideText("material index", face.material, mesh.materialCount), at);
     }
     for (int k = 0; k < 4; ++k) {
         if (!Below(face.vertex[k], mesh.vertexCount)) {
@@ -217,7 +223,8 @@ bool FaceFailure(const Face& face, const Mesh& mesh, std::int32_t index, std::in
         }
     }
     if (face.layerCount < 0) {
-        return Fail(error, prefix + "layer count " + std::to_string(face.layerCount) + " is below 0",
+        return Fail(error,
+                    prefix + "layer count " + std::to_string(face.layerCount) + " is below 0",
                     at + 36);
     }
     return Fail(error,
@@ -272,11 +279,12 @@ bool ReadFaces(ByteReader& in, Mesh& mesh, LoadError* error) {
             const std::int64_t layerAt = reader.Offset();
             TextureLayer& layer = mesh.layers.emplace_back();
             if (!ReadLayer(reader, mesh.textureCount, layer)) {
-                return Fail(error,
-                            "face " + std::to_string(f) + " layer " + std::to_string(i) + ": " +
-                                OutsideText("texture index", layer.textureIndex,
-                                            mesh.textureCount) + " (or -1)",
-                            layerAt);
+                return Fail(
+                    error,
+                    "face " + std::to_string(f) + " layer " + std::to_string(i) + ": " +
+                        OutsideText("texture index", layer.textureIndex, mesh.textureCount) +
+                        " (or -1)",
+                    layerAt);
             }
         }
     }
@@ -296,8 +304,7 @@ bool ReadNode(ByteReader& in, std::int32_t vertexCount, MeshNode& node, bool& ha
     hasSibling = in.U8() != 0;
     const std::int64_t nameAt = in.Offset();
     if (!in.String(node.name)) {
-        return Fail(error, what() + ": name longer than 127 characters or unterminated",
-                    nameAt);
+        return Fail(error, what() + ": name longer than 127 characters or unterminated", nameAt);
     }
     if (!in.Words(node.points, 9)) {
         return Truncated(error, in, what());
@@ -321,8 +328,8 @@ bool ReadNode(ByteReader& in, std::int32_t vertexCount, MeshNode& node, bool& ha
         for (std::size_t i = 0; i < node.vertices.size(); ++i) {
             if (!Below(node.vertices[i], vertexCount)) {
                 return Fail(error,
-                            what() + " \"" + node.name + "\": " +
-                                OutsideText("vertex index", node.vertices[i], vertexCount),
+                            what() + " \"" + node.name +
+                                "\": " + OutsideText("vertex index", node.vertices[i], vertexCount),
                             indicesAt + 4 * static_cast<std::int64_t>(i));
             }
         }

@@ -99,10 +99,11 @@ bool ReadGroups(BinaryFile& file, std::int32_t textureCount, std::int32_t faceCo
         return Fail(error, "group count " + std::to_string(count) + " is below 1", 4);
     }
     if (std::int64_t{count} * kGroupHeaderBytes > file.BytesLeft()) {
-        return Fail(error, "group count " + std::to_string(count) + " needs at least " +
-                               std::to_string(std::int64_t{count} * kGroupHeaderBytes) +
-                               " bytes, the file has " + std::to_string(file.BytesLeft()) +
-                               " left", 4);
+        return Fail(error,
+                    "group count " + std::to_string(count) + " needs at least " +
+                        std::to_string(std::int64_t{count} * kGroupHeaderBytes) +
+                        " bytes, the file has " + std::to_string(file.BytesLeft()) + " left",
+                    4);
     }
     groups.assign(static_cast<std::size_t>(count), FaceGroup{});
     for (std::size_t g = 0; g < groups.size(); ++g) {
@@ -122,24 +123,29 @@ bool ReadGroups(BinaryFile& file, std::int32_t textureCount, std::int32_t faceCo
             return Fail(error, "file ends inside " + what.substr(0, what.size() - 2), at);
         }
         if (group.textureIndex != -1 && !InRange(group.textureIndex, textureCount)) {
-            return Fail(error, what + "texture index " + std::to_string(group.textureIndex) +
-                                   " is neither -1 nor one of the mesh's " +
-                                   std::to_string(textureCount) + " textures", at + 28);
+            return Fail(error,
+                        what + "texture index " + std::to_string(group.textureIndex) +
+                            " is neither -1 nor one of the mesh's " + std::to_string(textureCount) +
+                            " textures",
+                        at + 28);
         }
         if (group.faceCount < 0 || std::int64_t{group.faceCount} * 4 > file.BytesLeft()) {
-            return Fail(error, what + "face count " + std::to_string(group.faceCount) +
-                                   (group.faceCount < 0 ? " is below 0"
-                                                        : " is more than the file has left"),
-                        at + 32);
+            return Fail(
+                error,
+                what + "face count " + std::to_string(group.faceCount) +
+                    (group.faceCount < 0 ? " is below 0" : " is more than the file has left"),
+                at + 32);
         }
         group.faces.resize(static_cast<std::size_t>(group.faceCount));
         for (std::size_t i = 0; i < group.faces.size(); ++i) {
             const std::int64_t faceAt = file.Offset();
             group.faces[i] = file.ReadInt32();
             if (!InRange(group.faces[i], faceCount)) {
-                return Fail(error, what + "face " + std::to_string(i) + " is index " +
-                                       std::to_string(group.faces[i]) + ", outside 0.." +
-                                       std::to_string(faceCount - 1), faceAt);
+                return Fail(error,
+                            what + "face " + std::to_string(i) + " is index " +
+                                std::to_string(group.faces[i]) + ", outside 0.." +
+                                std::to_string(faceCount - 1),
+                            faceAt);
             }
         }
     }

@@ -1,8 +1,8 @@
 #include "assets/stats.h"
 
 #include <algorithm>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 #include "assets/text_file.h"
 

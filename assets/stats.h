@@ -44,5 +44,4 @@ struct StatsReport {
 
 // 1 if the file was opened (whatever it held), 0 if not (record unchanged).
 int LoadRobotStats(const std::string& fileName, RobotStats& stats, StatsReport* report = nullptr);
-int LoadWeaponStats(const std::string& fileName, WeaponStats& stats,
-                    StatsReport* report = nullptr);
+int LoadWeaponStats(const std::string& fileName, WeaponStats& stats, StatsReport* report = nullptr);

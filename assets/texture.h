@@ -16,9 +16,9 @@ struct TextureParams {
     GLenum minFilter = GL_LINEAR_MIPMAP_LINEAR;
     GLenum envMode = GL_REPLACE;  // not applied by the build; the renderer sets GL_REPLACE
     std::int32_t alphaMode = 0;
-    std::int32_t buildMode = 0;   // 0: GLU mipmap chain, 1: single level, else the build fails
+    std::int32_t buildMode = 0;  // 0: GLU mipmap chain, 1: single level, else the build fails
     std::uint8_t keyColor[3] = {0, 0, 0};
-    std::int32_t width = 0;       // set from the mesh's texture record before each build
+    std::int32_t width = 0;  // set from the mesh's texture record before each build
     std::int32_t height = 0;
 };
 
@@ -51,7 +51,7 @@ struct Texture {
     std::int16_t recordHeight = 0;
     std::unique_ptr<TgaImage> tga;
     std::unique_ptr<BitmapImage> bitmap;
-    int kind = 0;  // 0 = TGA, 1 = BMP
+    int kind = 0;                          // 0 = TGA, 1 = BMP
     const std::uint8_t* pixels = nullptr;  // what the build hands to OpenGL
     std::vector<std::uint8_t> generated;   // pixels the build made: widened, or with alpha
     int width = 0;

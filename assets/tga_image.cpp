@@ -72,12 +72,14 @@ namespace {
 // Names the first header field that the decoder does not accept.
 bool HeaderFailure(const TgaImage& image, LoadError* error) {
     if (image.colorMapType != 0) {
-        return Fail(error, "colour-map type " + std::to_string(image.colorMapType) +
-                               " (only 0 is read)", 1);
+        return Fail(error,
+                    "colour-map type " + std::to_string(image.colorMapType) + " (only 0 is read)",
+                    1);
     }
     if (image.imageType != kUncompressed && image.imageType != kRunLength) {
-        return Fail(error, "image type " + std::to_string(image.imageType) +
-                               " (only 2 and 10 are read)", 2);
+        return Fail(error,
+                    "image type " + std::to_string(image.imageType) + " (only 2 and 10 are read)",
+                    2);
     }
     if (image.xOrigin != 0) {
         return Fail(error, "x origin " + std::to_string(image.xOrigin) + " (must be 0)", 8);
@@ -110,8 +112,8 @@ int TgaImage::Load(const std::string& fileName, LoadError* error) {
     }
     std::uint8_t h[kHeaderSize];
     if (!ReadExactly(file.get(), h, kHeaderSize)) {
-        Fail(error, "file of " + std::to_string(info.st_size) +
-                        " bytes ends inside the 18-byte header");
+        Fail(error,
+             "file of " + std::to_string(info.st_size) + " bytes ends inside the 18-byte header");
         return 0;
     }
     idLength = h[0];
@@ -147,9 +149,10 @@ int TgaImage::Load(const std::string& fileName, LoadError* error) {
         imageType == kUncompressed ? left / bytesPerPixel
                                    : (left + bytesPerPixel) / (bytesPerPixel + 1) * kMaxRunPixels;
     if (count > describable) {
-        Fail(error, std::to_string(width) + " x " + std::to_string(height) + " pixels of " +
-                        std::to_string(bytesPerPixel) + " bytes cannot fit in the " +
-                        std::to_string(left) + " bytes after the header",
+        Fail(error,
+             std::to_string(width) + " x " + std::to_string(height) + " pixels of " +
+                 std::to_string(bytesPerPixel) + " bytes cannot fit in the " +
+                 std::to_string(left) + " bytes after the header",
              static_cast<std::int64_t>(kHeaderSize) + idLength);
         return 0;
     }
@@ -170,8 +173,9 @@ int TgaImage::Load(const std::string& fileName, LoadError* error) {
     }
     if (!complete) {
         pixels.clear();
-        Fail(error, std::string(imageType == kUncompressed ? "pixel data" : "run-length data") +
-                        " ends before all " + std::to_string(count) + " pixels",
+        Fail(error,
+             std::string(imageType == kUncompressed ? "pixel data" : "run-length data") +
+                 " ends before all " + std::to_string(count) + " pixels",
              static_cast<std::int64_t>(kHeaderSize) + idLength);
         return 0;
     }

@@ -51,24 +51,28 @@ void ActorClone::SetPlaying(bool play) {
 }
 
 void ActorClone::UpdatePose() {
-    if (model == nullptr) return;
+    if (model == nullptr)
+        return;
     if (playing && !model->animations.empty()) {
         const std::int64_t now = ReadPerformanceCounter();
         double x = static_cast<double>(now - lastCounter) * framesPerTick + frameFraction;
         // A counter that steps back, or a clock without a frequency, holds the frame.
-        if (!std::isfinite(x) || x < 0) x = frameFraction;
+        if (!std::isfinite(x) || x < 0)
+            x = frameFraction;
         const double whole = std::trunc(x);
         const std::int64_t count = FrameCount();
         // Reduced before adding, so that any pause wraps correctly without overflow.
         const auto step = static_cast<std::int64_t>(std::fmod(whole, static_cast<double>(count)));
         std::int64_t next = frame + step;
-        if (next >= count) next %= count;
+        if (next >= count)
+            next %= count;
         frame = static_cast<std::int32_t>(next);
         frameFraction = static_cast<float>(x - whole);
         lastCounter = now;
     }
     const Mesh* mesh = LoadedMesh();
-    if (mesh == nullptr || mesh->root == nullptr) return;
+    if (mesh == nullptr || mesh->root == nullptr)
+        return;
     // Posing writes every entry a node owns from the bind pose; only the rest is copied.
     model->CopyUnposed(posedVertices, posedNormals);
     const auto n = static_cast<std::size_t>(attachmentCount);
@@ -78,9 +82,11 @@ void ActorClone::UpdatePose() {
 }
 
 void ActorClone::NextAnimation() {
-    if (model == nullptr || model->animations.empty()) return;
+    if (model == nullptr || model->animations.empty())
+        return;
     animationIndex += 1;
-    if (static_cast<std::size_t>(animationIndex) >= model->animations.size()) animationIndex = 0;
+    if (static_cast<std::size_t>(animationIndex) >= model->animations.size())
+        animationIndex = 0;
     const std::int32_t count = FrameCount();
     if (frame >= 0 && frame < count) {
         SetFrame(frame);
@@ -90,18 +96,22 @@ void ActorClone::NextAnimation() {
 }
 
 std::int32_t ActorClone::SetFrame(std::int32_t f) {
-    if (model == nullptr || model->animations.empty()) return frame;
+    if (model == nullptr || model->animations.empty())
+        return frame;
     const std::int32_t count = FrameCount();
-    if (f >= count || f < 0) return count - 1;
+    if (f >= count || f < 0)
+        return count - 1;
     frame = f;
     return f;
 }
 
 int ActorClone::Attach(PropClone* prop, std::uint32_t nodeHash) {
-    if (attachmentCount >= kMaxAttachments || prop == nullptr) return 0;
+    if (attachmentCount >= kMaxAttachments || prop == nullptr)
+        return 0;
     const Mesh* mesh = LoadedMesh();
     const MeshNode* node = mesh != nullptr ? mesh->FindNode(nodeHash) : nullptr;
-    if (node == nullptr) return 0;
+    if (node == nullptr)
+        return 0;
     const Vec3 p0{node->points[0], node->points[1], node->points[2]};
     const Vec3 p1{node->points[3], node->points[4], node->points[5]};
     const Vec3 p2{node->points[6], node->points[7], node->points[8]};
@@ -134,13 +144,13 @@ void ActorClone::Draw(const Camera& camera) {
         prop.Draw(camera);
     }
     const Mesh* mesh = LoadedMesh();
-    if (mesh == nullptr) return;
+    if (mesh == nullptr)
+        return;
     float matrix[16];
     ToGLMatrix(transform, matrix);
     glPushMatrix();
     glMultMatrixf(matrix);
     const Matrix3 r = Matrix3::FromRows(xAxis, yAxis, zAxis);
-    DrawFaceGroups(*mesh, posedVertices.data(), posedNormals.data(), r,
-                   camera.position - position);
+    DrawFaceGroups(*mesh, posedVertices.data(), posedNormals.data(), r, camera.position - position);
     glPopMatrix();
 }

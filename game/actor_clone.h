@@ -11,12 +11,11 @@
 class PropClone;
 
 class ActorClone : public Clone {
-public:
+  public:
     static constexpr int kMaxAttachments = 10;
 
-    ActorClone(const ActorModel* model, float counterFrequency, const Vec3& position,
-               bool playing, std::int32_t animationIndex, std::int32_t frame,
-               std::int32_t framesPerSecond);
+    ActorClone(const ActorModel* model, float counterFrequency, const Vec3& position, bool playing,
+               std::int32_t animationIndex, std::int32_t frame, std::int32_t framesPerSecond);
 
     // Draws the attached props at their nodes, then the actor's own faces.
     void Draw(const Camera& camera) override;
@@ -54,7 +53,7 @@ public:
     std::array<Transform, kMaxAttachments> attachTransforms{};
     std::int32_t attachmentCount = 0;
 
-private:
+  private:
     const Mesh* LoadedMesh() const;
     std::int32_t FrameCount() const;
 };

@@ -38,17 +38,21 @@ std::unique_ptr<AssetRegistry>& AssetRegistry::Instance() {
 }
 
 int AssetRegistry::Create(float counterFrequency) {
-    if (Instance() != nullptr) return 0;
+    if (Instance() != nullptr)
+        return 0;
     Instance() = std::make_unique<AssetRegistry>(counterFrequency);
     return 1;
 }
 
-AssetRegistry* AssetRegistry::Get() { return Instance().get(); }
+AssetRegistry* AssetRegistry::Get() {
+    return Instance().get();
+}
 
 AssetKey AssetRegistry::Load(const std::string& descriptorFile) {
     const AssetKey key = NameHash(descriptorFile);
     const std::optional<Descriptor> descriptor = ReadDescriptorFile(descriptorFile);
-    if (!descriptor) return 0;
+    if (!descriptor)
+        return 0;
     if (descriptor->kind == "actor") {
         auto model = std::make_unique<ActorModel>();
         LoadActor(*descriptor, *model);
@@ -64,16 +68,20 @@ AssetKey AssetRegistry::Load(const std::string& descriptorFile) {
 }
 
 std::unique_ptr<Clone> AssetRegistry::CreateInstance(AssetKey key) const {
-    if (key == 0) return nullptr;
+    if (key == 0)
+        return nullptr;
     const auto actor = std::find(actorKeys.begin(), actorKeys.end(), key);
     if (actor != actorKeys.end()) {
-        if (key != robotKey) return nullptr;
-        const ActorModel* model = actorModels[static_cast<std::size_t>(actor - actorKeys.begin())].get();
+        if (key != robotKey)
+            return nullptr;
+        const ActorModel* model =
+            actorModels[static_cast<std::size_t>(actor - actorKeys.begin())].get();
         return std::make_unique<Kordax>(model, counterFrequency);
     }
     const auto prop = std::find(propKeys.begin(), propKeys.end(), key);
     if (prop != propKeys.end() && key == gunKey) {
-        return std::make_unique<Gun82>(propModels[static_cast<std::size_t>(prop - propKeys.begin())].get());
+        return std::make_unique<Gun82>(
+            propModels[static_cast<std::size_t>(prop - propKeys.begin())].get());
     }
     return nullptr;
 }

@@ -18,7 +18,7 @@
 using AssetKey = std::uint32_t;
 
 class AssetRegistry {
-public:
+  public:
     explicit AssetRegistry(float counterFrequency) : counterFrequency(counterFrequency) {}
     AssetRegistry(const AssetRegistry&) = delete;
     AssetRegistry& operator=(const AssetRegistry&) = delete;
@@ -42,6 +42,6 @@ public:
     std::vector<AssetKey> propKeys;
     std::vector<std::unique_ptr<PropModel>> propModels;
 
-private:
+  private:
     static std::unique_ptr<AssetRegistry>& Instance();
 };

@@ -3,7 +3,8 @@
 Clone::Clone(const Vec3& p) : position(p) {}
 
 void Clone::CopyGroups(const Mesh* mesh) {
-    if (mesh == nullptr) return;
+    if (mesh == nullptr)
+        return;
     groups = mesh->groups;
     groupCount = static_cast<std::int32_t>(groups.size());
 }
@@ -13,9 +14,11 @@ int Clone::BuildDisplayLists() {
         glDeleteLists(displayLists[0], static_cast<GLsizei>(displayLists.size()));
         displayLists.clear();
     }
-    if (groupCount == 0) return 1;
+    if (groupCount == 0)
+        return 1;
     const GLuint first = glGenLists(groupCount);
-    if (first == 0) return 0;
+    if (first == 0)
+        return 0;
     displayLists.resize(static_cast<std::size_t>(groupCount));
     for (std::int32_t j = 0; j < groupCount; ++j) {
         const FaceGroup& g = groups[static_cast<std::size_t>(j)];
@@ -39,9 +42,15 @@ void Clone::Turn(const Vec3& axis, Vec3& a, Vec3& b, float degrees) {
     b.Normalize();
 }
 
-void Clone::TurnAboutX(float degrees) { Turn(xAxis, yAxis, zAxis, degrees); }
-void Clone::TurnAboutY(float degrees) { Turn(yAxis, xAxis, zAxis, degrees); }
-void Clone::TurnAboutZ(float degrees) { Turn(zAxis, xAxis, yAxis, degrees); }
+void Clone::TurnAboutX(float degrees) {
+    Turn(xAxis, yAxis, zAxis, degrees);
+}
+void Clone::TurnAboutY(float degrees) {
+    Turn(yAxis, xAxis, zAxis, degrees);
+}
+void Clone::TurnAboutZ(float degrees) {
+    Turn(zAxis, xAxis, yAxis, degrees);
+}
 
 void Clone::Move(float t) {
     const Vec3 a = thrust.x * xAxis + thrust.y * yAxis + thrust.z * zAxis;
@@ -82,16 +91,19 @@ void Clone::DrawFaceGroups(const Mesh& mesh, const Vec3* v, const Vec3* n, const
             glBindTexture(GL_TEXTURE_2D, name);
             bound = name;
         }
-        if (j < listCount) glCallList(displayLists[j]);
+        if (j < listCount)
+            glCallList(displayLists[j]);
         for (const std::int32_t f : group.faces) {
             const Face& face = mesh.faces[static_cast<std::size_t>(f)];
-            if (!FacesEye(face, v, r, eye)) continue;
+            if (!FacesEye(face, v, r, eye))
+                continue;
             const TextureLayer* layer =
                 face.layerCount > 0 ? &mesh.layers[static_cast<std::size_t>(face.firstLayer)]
                                     : nullptr;
             glBegin(GL_QUADS);
             for (int k = 0; k < 4; ++k) {
-                if (layer != nullptr) glTexCoord2fv(layer->uv[k]);
+                if (layer != nullptr)
+                    glTexCoord2fv(layer->uv[k]);
                 glNormal3fv(&n[face.normal[k]].x);
                 glVertex3fv(&v[face.vertex[k]].x);
             }

@@ -18,7 +18,7 @@ GLuint GroupTexture(const Mesh& mesh, const FaceGroup& group);
 bool FacesEye(const Face& face, const Vec3* vertices, const Matrix3& rotation, const Vec3& eye);
 
 class Clone {
-public:
+  public:
     Clone(const Clone&) = delete;
     Clone& operator=(const Clone&) = delete;
     // Virtual so that the owner of an instance made by the registry can delete it as a Clone.
@@ -49,13 +49,13 @@ public:
     std::vector<FaceGroup> groups;
     std::vector<GLuint> displayLists;  // empty until built
 
-protected:
+  protected:
     explicit Clone(const Vec3& position);
     void CopyGroups(const Mesh* mesh);
     // Sends the faces of every group that face the eye; R and eye as in the drawing operations.
     void DrawFaceGroups(const Mesh& mesh, const Vec3* vertices, const Vec3* normals,
                         const Matrix3& rotation, const Vec3& eye) const;
 
-private:
+  private:
     void Turn(const Vec3& axis, Vec3& a, Vec3& b, float degrees);
 };

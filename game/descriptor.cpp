@@ -20,19 +20,23 @@ bool ReadLine(std::istream& in, std::string& line, int number, LoadError* error)
 
 std::optional<Descriptor> ReadDescriptor(std::istream& in, LoadError* error) {
     Descriptor d;
-    if (!ReadLine(in, d.kind, 1, error)) return std::nullopt;
+    if (!ReadLine(in, d.kind, 1, error))
+        return std::nullopt;
     if (d.kind != "actor" && d.kind != "prop") {
         Fail(error, "line 1 \"" + d.kind + "\" is neither \"actor\" nor \"prop\"");
         return std::nullopt;
     }
-    if (!ReadLine(in, d.mesh, 2, error)) return std::nullopt;
-    if (d.kind == "prop") return d;
+    if (!ReadLine(in, d.mesh, 2, error))
+        return std::nullopt;
+    if (d.kind == "prop")
+        return d;
     in >> d.declaredCount;
     d.countIsNumber = !in.fail();
     in.get();
     for (long long i = 0; i < d.declaredCount && in.good(); ++i) {
         std::string name;
-        if (!ReadLine(in, name, static_cast<int>(4 + i), error)) return std::nullopt;
+        if (!ReadLine(in, name, static_cast<int>(4 + i), error))
+            return std::nullopt;
         d.animations.push_back(std::move(name));
     }
     return d;

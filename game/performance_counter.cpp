@@ -2,4 +2,6 @@
 
 #include "platform/platform.h"
 
-std::int64_t ReadPerformanceCounter() { return ThePlatform().Counter(); }
+std::int64_t ReadPerformanceCounter() {
+    return ThePlatform().Counter();
+}

@@ -15,7 +15,8 @@ PropClone::PropClone(const PropModel* m, const Vec3& p) : Clone(p), model(m) {
 
 void PropClone::Draw(const Camera& camera) {
     const Mesh* mesh = LoadedMesh(model);
-    if (mesh == nullptr) return;
+    if (mesh == nullptr)
+        return;
     const Transform world{Matrix3::FromRows(xAxis, yAxis, zAxis), position};
     const Transform placed = Compose(transform, world);
     float matrix[16];

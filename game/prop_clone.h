@@ -5,7 +5,7 @@
 #include "model/prop_model.h"
 
 class PropClone : public Clone {
-public:
+  public:
     PropClone(const PropModel* model, const Vec3& position);
 
     void Draw(const Camera& camera) override;

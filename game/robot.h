@@ -4,12 +4,12 @@
 #include "game/actor_clone.h"
 
 class Robot : public ActorClone {
-public:
+  public:
     using ActorClone::ActorClone;
 };
 
 class Kordax : public Robot {
-public:
+  public:
     static constexpr std::int32_t kFramesPerSecond = 30;
 
     // At the origin, playing animation 0 from frame 0; energy and hit points from kordaxStats.

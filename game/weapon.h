@@ -6,12 +6,12 @@
 #include "game/prop_clone.h"
 
 class Weapon : public PropClone {
-public:
+  public:
     using PropClone::PropClone;
 };
 
 class Gun82 : public Weapon {
-public:
+  public:
     // At the origin, with the ammunition of gun82Stats.
     explicit Gun82(const PropModel* model);
 

@@ -6,7 +6,7 @@
 #include "geometry/math.h"
 
 class Camera {
-public:
+  public:
     // Each of these sets `changed`.
     void SetPosition(const Vec3& p);  // then AimAtTarget
     void SetTarget(const Vec3& t);    // then AimAtTarget
@@ -40,7 +40,7 @@ public:
     bool changed = true;
     ZtFrustum frustum;
 
-private:
+  private:
     // Rotates rows a and b by `degrees` about row `axisRow` and returns the rotation.
     Matrix3 TurnRows(int axisRow, int a, int b, float degrees);
     void SwingAboutPivot(const Matrix3& m, bool orbit);

@@ -6,7 +6,7 @@
 #include "geometry/zt_object.h"
 
 class ZtFrustum final : public ZtObject {
-public:
+  public:
     enum Plane { kRight, kLeft, kBottom, kTop, kFar, kNear, kPlaneCount };
 
     // Re-extracts the planes from the current OpenGL matrices.
@@ -29,6 +29,6 @@ public:
     // signed distance of (x, y, z), positive inside.
     float planes[kPlaneCount][4] = {};
 
-private:
+  private:
     void ComputePlanes();
 };

@@ -63,12 +63,22 @@ inline constexpr Vec3 Vec3::UnitX{1.0f, 0.0f, 0.0f};
 inline constexpr Vec3 Vec3::UnitY{0.0f, 1.0f, 0.0f};
 inline constexpr Vec3 Vec3::UnitZ{0.0f, 0.0f, 1.0f};
 
-constexpr Vec3 operator+(const Vec3& a, const Vec3& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-constexpr Vec3 operator-(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-constexpr Vec3 operator*(const Vec3& v, float s) { return {s * v.x, s * v.y, s * v.z}; }
-constexpr Vec3 operator*(float s, const Vec3& v) { return v * s; }
+constexpr Vec3 operator+(const Vec3& a, const Vec3& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+constexpr Vec3 operator-(const Vec3& a, const Vec3& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+constexpr Vec3 operator*(const Vec3& v, float s) {
+    return {s * v.x, s * v.y, s * v.z};
+}
+constexpr Vec3 operator*(float s, const Vec3& v) {
+    return v * s;
+}
 
-constexpr float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+constexpr float Dot(const Vec3& a, const Vec3& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
 constexpr Vec3 Cross(const Vec3& a, const Vec3& b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
@@ -143,14 +153,18 @@ constexpr Transform Compose(const Transform& a, const Transform& b) {
     return out;
 }
 
-constexpr Vec3 TransformPoint(const Vec3& p, const Transform& m) { return p * m.r + m.t; }
-constexpr Vec3 TransformDirection(const Vec3& d, const Transform& m) { return d * m.r; }
+constexpr Vec3 TransformPoint(const Vec3& p, const Transform& m) {
+    return p * m.r + m.t;
+}
+constexpr Vec3 TransformDirection(const Vec3& d, const Transform& m) {
+    return d * m.r;
+}
 
 // The 16 floats for glMultMatrixf: rotation rows then translation, each padded.
 // OpenGL's column-major reading makes this the same mapping, so nothing is transposed.
 inline void ToGLMatrix(const Transform& m, float out[16]) {
     const float* r = m.r.m;
-    const float gl[16] = {r[0], r[1], r[2], 0, r[3], r[4], r[5], 0,
+    const float gl[16] = {r[0], r[1], r[2], 0, r[3],  r[4],  r[5],  0,
                           r[6], r[7], r[8], 0, m.t.x, m.t.y, m.t.z, 1};
     for (int i = 0; i < 16; ++i) {
         out[i] = gl[i];

@@ -102,9 +102,9 @@ Zt18DOP& Zt18DOP::operator=(Zt18DOP&& other) noexcept {
 }
 
 void Zt18DOP::CreateChildren(std::int32_t count) {
-    AdoptChildren(count > 0 ? std::make_unique<Zt18DOP[]>(static_cast<std::size_t>(count))
-                            : nullptr,
-                  count > 0 ? count : 0);
+    AdoptChildren(
+        count > 0 ? std::make_unique<Zt18DOP[]>(static_cast<std::size_t>(count)) : nullptr,
+        count > 0 ? count : 0);
 }
 
 void Zt18DOP::AdoptChildren(std::unique_ptr<Zt18DOP[]> nodes, std::int32_t count) {

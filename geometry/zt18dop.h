@@ -21,7 +21,7 @@ class Mesh;
 struct LoadError;
 
 class Zt18DOP final : public ZtObject {
-public:
+  public:
     static constexpr int kSlabCount = 9;
     // Deepest level (the root is level 0) that BuildTree creates and the readers accept. Real
     // meshes and node hierarchies stay far below it; it bounds recursion on degenerate input.
@@ -101,7 +101,7 @@ public:
     std::int32_t childCount = 0;
     std::int32_t tag = -1;  // tagged trees: name hash of the enclosed model node
 
-private:
+  private:
     void BuildNode(std::span<const std::int32_t> faces, const Mesh& mesh,
                    std::span<const Vec3> vertices, std::int32_t leafSize, int depth);
     void FitFaceCorners(std::span<const std::int32_t> faces, const Mesh& mesh,
@@ -110,8 +110,8 @@ private:
     void WriteSlabs(BinaryFile& file) const;
     bool WriteBinary(BinaryFile& file, int depth) const;
     bool WriteTagged(BinaryFile& file, int depth) const;
-    int ReadFrom(BinaryFile& file, bool (Zt18DOP::*read)(ByteReader&, LoadError*),
-                 int recordSize, LoadError* error);
+    int ReadFrom(BinaryFile& file, bool (Zt18DOP::*read)(ByteReader&, LoadError*), int recordSize,
+                 LoadError* error);
 
     std::unique_ptr<Zt18DOP[]> ownedNodes_;  // what `children` points into, when this node owns it
 };

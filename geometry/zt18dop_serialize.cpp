@@ -46,8 +46,8 @@ bool Truncated(std::int64_t available, std::int64_t at, int recordSize, LoadErro
 }
 
 bool TooDeep(std::int64_t at, LoadError* error) {
-    return Fail(error, "records nest deeper than " + std::to_string(Zt18DOP::kMaxDepth) +
-                           " levels", at);
+    return Fail(error, "records nest deeper than " + std::to_string(Zt18DOP::kMaxDepth) + " levels",
+                at);
 }
 
 // First pass: every check the readers make, counting the records into `nodes`.
@@ -153,8 +153,7 @@ void FillTagged(ByteReader& bytes, Zt18DOP& node, Zt18DOP*& next) {
 
 // Room for the nodes below a root of `nodes` in all.
 std::unique_ptr<Zt18DOP[]> NodesBelowRoot(std::int64_t nodes) {
-    return nodes > 1 ? std::make_unique<Zt18DOP[]>(static_cast<std::size_t>(nodes - 1))
-                     : nullptr;
+    return nodes > 1 ? std::make_unique<Zt18DOP[]>(static_cast<std::size_t>(nodes - 1)) : nullptr;
 }
 
 // Both passes over the tree at `bytes`: `below` receives the block of every node under `root`.

@@ -2,7 +2,7 @@
 #pragma once
 
 class ZtObject {
-public:
+  public:
     // 18-DOP: makes the volume empty. Frustum: re-extracts its planes.
     virtual void Reset() {}
     // Three further slots that no volume uses; they are kept so that every volume class has
@@ -11,7 +11,7 @@ public:
     virtual void Reserved3() {}
     virtual void Reserved4() {}
 
-protected:
+  protected:
     ZtObject() = default;
     ZtObject(const ZtObject&) = default;
     ZtObject(ZtObject&&) = default;

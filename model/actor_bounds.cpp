@@ -25,15 +25,17 @@ bool ActorModel::CanBuildBounds(int index) const {
            meshDepth_ + 2 <= Zt18DOP::kMaxDepth;
 }
 
-std::unique_ptr<Zt18DOP[]> ActorModel::BuildNodeBounds(const MeshNode* first,
-                                                       std::int32_t& count,
+std::unique_ptr<Zt18DOP[]> ActorModel::BuildNodeBounds(const MeshNode* first, std::int32_t& count,
                                                        std::span<const Vec3> vertices) const {
     count = 0;
     for (const MeshNode* node = first; node != nullptr; node = node->nextSibling) {
-        if (node->vertexCount > 0) ++count;
-        if (node->firstChild != nullptr) ++count;
+        if (node->vertexCount > 0)
+            ++count;
+        if (node->firstChild != nullptr)
+            ++count;
     }
-    if (count == 0) return nullptr;
+    if (count == 0)
+        return nullptr;
 
     auto records = std::make_unique<Zt18DOP[]>(static_cast<std::size_t>(count));
     std::int32_t cursor = 0;
@@ -51,12 +53,14 @@ std::unique_ptr<Zt18DOP[]> ActorModel::BuildNodeBounds(const MeshNode* first,
             if (group.children == nullptr) {
                 // An empty subtree gives no record: its slot goes to the next one.
                 --cursor;
-                if (--count == 0) return nullptr;
+                if (--count == 0)
+                    return nullptr;
                 continue;
             }
             group.tag = static_cast<std::int32_t>(node->hash);
             group.Reset();
-            for (std::int32_t i = 0; i < group.childCount; ++i) group.Merge(group.children[i]);
+            for (std::int32_t i = 0; i < group.childCount; ++i)
+                group.Merge(group.children[i]);
         }
     }
     return records;
@@ -79,7 +83,8 @@ std::vector<Zt18DOP> ActorModel::BuildFrameBounds(const std::string& fileName, i
         std::int32_t rootCount = 0;
         auto rootNodes = BuildNodeBounds(mesh->root, rootCount, vertices);
         root.AdoptChildren(std::move(rootNodes), rootCount);
-        for (std::int32_t i = 0; i < root.childCount; ++i) root.Merge(root.children[i]);
+        for (std::int32_t i = 0; i < root.childCount; ++i)
+            root.Merge(root.children[i]);
         root.tag = tag;
     }
     return roots;
@@ -87,30 +92,36 @@ std::vector<Zt18DOP> ActorModel::BuildFrameBounds(const std::string& fileName, i
 
 int ActorModel::WriteBoundsFile(const std::string& fileName, std::vector<Zt18DOP>& roots) {
     BinaryFile file;
-    if (file.Open(fileName, 0) != 1) return 0;
+    if (file.Open(fileName, 0) != 1)
+        return 0;
     file.WriteInt32(static_cast<std::int32_t>(roots.size()));
     for (Zt18DOP& root : roots) {
-        if (root.SerializeTagged(file, true) != 1) return 0;  // discarded, never renamed
+        if (root.SerializeTagged(file, true) != 1)
+            return 0;  // discarded, never renamed
     }
     return file.Close();
 }
 
 bool ActorModel::ReadBoundsFile(const std::string& fileName, int index,
                                 std::vector<Zt18DOP>& roots) const {
-    return ReadAnimationBoundsFile(fileName, animations[static_cast<std::size_t>(index)]->frameCount,
+    return ReadAnimationBoundsFile(fileName,
+                                   animations[static_cast<std::size_t>(index)]->frameCount,
                                    mesh->vertexCount, roots);
 }
 
 int ActorModel::BuildBoundsFile(const std::string& fileName, int index) {
-    if (Exists(fileName)) return 1;
+    if (Exists(fileName))
+        return 1;
     // No bounds file is ever written from a mesh that failed to load.
-    if (!CanBuildBounds(index)) return 0;
+    if (!CanBuildBounds(index))
+        return 0;
     std::vector<Zt18DOP> roots = BuildFrameBounds(fileName, index);
     return WriteBoundsFile(fileName, roots);
 }
 
 int ActorModel::LoadBounds(const std::string& fileName, int index) {
-    if (!CanBuildBounds(index)) return 0;
+    if (!CanBuildBounds(index))
+        return 0;
     std::vector<Zt18DOP> roots;
     if (ReadBoundsFile(fileName, index, roots)) {
         animationBounds.push_back(std::move(roots));

@@ -26,12 +26,15 @@ struct LaneTransform {
     Lanes Place(const Vec3& p) const { return Turn(p) + t; }
 };
 
-Vec3 ToVec3(Lanes v) { return {v[0], v[1], v[2]}; }
+Vec3 ToVec3(Lanes v) {
+    return {v[0], v[1], v[2]};
+}
 
 std::vector<std::int32_t> Unmarked(const std::vector<bool>& marked) {
     std::vector<std::int32_t> indices;
     for (std::size_t i = 0; i < marked.size(); ++i) {
-        if (!marked[i]) indices.push_back(static_cast<std::int32_t>(i));
+        if (!marked[i])
+            indices.push_back(static_cast<std::int32_t>(i));
     }
     return indices;
 }
@@ -50,7 +53,8 @@ int ActorModel::LoadMesh(const std::string& fileName, TextureParams& params) {
             for (const std::int32_t v : node.vertices) {
                 posedVertex[static_cast<std::size_t>(v)] = true;
                 const std::int32_t k = mesh->vertexToNormal[static_cast<std::size_t>(v)];
-                if (k >= 0) posedNormal[static_cast<std::size_t>(k)] = true;
+                if (k >= 0)
+                    posedNormal[static_cast<std::size_t>(k)] = true;
             }
         });
     }
@@ -65,8 +69,10 @@ int ActorModel::CopyUnposed(std::span<Vec3> vertices, std::span<Vec3> normals) c
         normals.size() < mesh->normals.size()) {
         return 0;
     }
-    for (const std::int32_t v : unposedVertices_) vertices[v] = mesh->vertices[v];
-    for (const std::int32_t k : unposedNormals_) normals[k] = mesh->normals[k];
+    for (const std::int32_t v : unposedVertices_)
+        vertices[v] = mesh->vertices[v];
+    for (const std::int32_t k : unposedNormals_)
+        normals[k] = mesh->normals[k];
     return 1;
 }
 
@@ -86,9 +92,8 @@ int ActorModel::LoadAnimation(const std::string& fileName) {
     return 1;
 }
 
-int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first,
-                          std::span<Vec3> vertices, std::span<Vec3> normals,
-                          std::span<const std::uint32_t> captureHashes,
+int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first, std::span<Vec3> vertices,
+                          std::span<Vec3> normals, std::span<const std::uint32_t> captureHashes,
                           std::span<Transform> captureOut, const Transform& parent) const {
     if (mesh == nullptr || vertices.size() < mesh->vertices.size() ||
         normals.size() < mesh->normals.size() || poseStack_.empty()) {
@@ -96,9 +101,11 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first,
     }
     const Animation* playing = nullptr;
     if (!animations.empty()) {
-        if (animation < 0 || static_cast<std::size_t>(animation) >= animations.size()) return 0;
+        if (animation < 0 || static_cast<std::size_t>(animation) >= animations.size())
+            return 0;
         playing = animations[static_cast<std::size_t>(animation)].get();
-        if (frame < 0 || frame >= playing->frameCount) return 0;
+        if (frame < 0 || frame >= playing->frameCount)
+            return 0;
     }
     const std::size_t captures = std::min(captureHashes.size(), captureOut.size());
     const std::int32_t* toNormal = mesh->vertexToNormal.data();
@@ -120,14 +127,16 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first,
                                 : Transform::Identity;
         poseStack_[static_cast<std::size_t>(level) + 1] = m;
         for (std::size_t i = 0; i < captures; ++i) {
-            if (captureHashes[i] == node.hash) captureOut[i] = m;
+            if (captureHashes[i] == node.hash)
+                captureOut[i] = m;
         }
         const LaneTransform lanes(m);
         for (const std::int32_t v : node.vertices) {
             vertices[static_cast<std::size_t>(v)] = ToVec3(lanes.Place(bindVertices[v]));
             // A vertex that no face uses has no normal to carry.
             const std::int32_t k = toNormal[v];
-            if (k >= 0) normals[static_cast<std::size_t>(k)] = ToVec3(lanes.Turn(bindNormals[k]));
+            if (k >= 0)
+                normals[static_cast<std::size_t>(k)] = ToVec3(lanes.Turn(bindNormals[k]));
         }
     });
     return tooDeep ? 0 : 1;

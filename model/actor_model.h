@@ -14,7 +14,7 @@
 #include "geometry/zt18dop.h"
 
 class ActorModel {
-public:
+  public:
     // The result of Mesh::Load. The mesh is stored before it loads.
     int LoadMesh(const std::string& fileName, TextureParams& params);
     // 1 when the face-group file exists or was written, and was then read.
@@ -53,7 +53,7 @@ public:
     std::vector<std::unique_ptr<Animation>> animations;
     std::vector<std::vector<Zt18DOP>> animationBounds;  // per animation, one root per frame
 
-private:
+  private:
     std::vector<Zt18DOP> BuildFrameBounds(const std::string& fileName, int index) const;
     bool ReadBoundsFile(const std::string& fileName, int index, std::vector<Zt18DOP>& roots) const;
     static int WriteBoundsFile(const std::string& fileName, std::vector<Zt18DOP>& roots);

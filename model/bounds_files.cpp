@@ -12,7 +12,8 @@ std::int32_t VertexLimit(std::int32_t vertexCount) {
 }
 
 bool NothingAfter(const ByteReader& bytes, LoadError* error) {
-    if (bytes.BytesLeft() == 0) return true;
+    if (bytes.BytesLeft() == 0)
+        return true;
     return Fail(error, std::to_string(bytes.BytesLeft()) + " bytes after the last record",
                 bytes.Offset());
 }
@@ -22,7 +23,8 @@ bool NothingAfter(const ByteReader& bytes, LoadError* error) {
 bool ReadPropBoundsFile(const std::string& fileName, std::int32_t vertexCount, Zt18DOP& root,
                         LoadError* error) {
     MappedFile file;
-    if (!file.Open(fileName)) return Fail(error, "cannot be opened as a file");
+    if (!file.Open(fileName))
+        return Fail(error, "cannot be opened as a file");
     ByteReader bytes(file.Data(), file.Size());
     Zt18DOP read;
     if (!read.ReadBinaryRecords(bytes, error) || !NothingAfter(bytes, error) ||
@@ -38,19 +40,24 @@ bool ReadAnimationBoundsFile(const std::string& fileName, std::int32_t frames,
                              LoadError* error) {
     // Parsed in place: through BinaryFile's window the records cost several times as much.
     MappedFile file;
-    if (!file.Open(fileName)) return Fail(error, "cannot be opened as a file");
+    if (!file.Open(fileName))
+        return Fail(error, "cannot be opened as a file");
     ByteReader bytes(file.Data(), file.Size());
     const std::int32_t count = bytes.I32();
-    if (bytes.Failed()) return Fail(error, "file ends inside the frame count", 0);
+    if (bytes.Failed())
+        return Fail(error, "file ends inside the frame count", 0);
     if (frames != kAnyCount && count != frames) {
-        return Fail(error, "frame count " + std::to_string(count) + ", the animation has " +
-                               std::to_string(frames), 0);
+        return Fail(error,
+                    "frame count " + std::to_string(count) + ", the animation has " +
+                        std::to_string(frames),
+                    0);
     }
     const auto left = static_cast<std::int64_t>(bytes.BytesLeft());
     if (count < 0 || left / Zt18DOP::kTaggedRecordSize < count) {
-        return Fail(error, "frame count " + std::to_string(count) + " needs " +
-                               std::to_string(std::int64_t{count} * Zt18DOP::kTaggedRecordSize) +
-                               " bytes or more, the file has " + std::to_string(left) + " left",
+        return Fail(error,
+                    "frame count " + std::to_string(count) + " needs " +
+                        std::to_string(std::int64_t{count} * Zt18DOP::kTaggedRecordSize) +
+                        " bytes or more, the file has " + std::to_string(left) + " left",
                     0);
     }
     std::vector<Zt18DOP> read(static_cast<std::size_t>(count));
@@ -63,7 +70,8 @@ bool ReadAnimationBoundsFile(const std::string& fileName, std::int32_t frames,
                         frameError.offset);
         }
     }
-    if (!NothingAfter(bytes, error)) return false;
+    if (!NothingAfter(bytes, error))
+        return false;
     roots = std::move(read);
     return true;
 }

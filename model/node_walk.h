@@ -17,7 +17,8 @@ void WalkNodes(const MeshNode* first, Visit&& visit) {
             continue;
         }
         while (node->nextSibling == nullptr) {
-            if (level == 0) return;
+            if (level == 0)
+                return;
             node = node->parent;
             --level;
         }

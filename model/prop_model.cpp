@@ -23,8 +23,10 @@ void PropModel::BuildTree(std::int32_t leafSize) {
 
 int PropModel::WriteBounds(const std::string& fileName) {
     BinaryFile file;
-    if (file.Open(fileName, 0) != 1) return 0;
-    if (bounds.Serialize(file, true) != 1) return 0;  // discarded, never renamed
+    if (file.Open(fileName, 0) != 1)
+        return 0;
+    if (bounds.Serialize(file, true) != 1)
+        return 0;  // discarded, never renamed
     return file.Close();
 }
 
@@ -36,21 +38,26 @@ bool PropModel::ReadBounds(const std::string& fileName) {
 
 int PropModel::BuildBoundsFile(const std::string& fileName, std::int32_t leafSize) {
     BinaryFile probe;
-    if (probe.Open(fileName, 1) == 1) return 1;
+    if (probe.Open(fileName, 1) == 1)
+        return 1;
     // No bounds file is ever written from a mesh that failed to load.
-    if (!meshLoaded_) return 0;
+    if (!meshLoaded_)
+        return 0;
     BuildTree(leafSize);
     return WriteBounds(fileName);
 }
 
 int PropModel::LoadBounds(const std::string& fileName, std::int32_t leafSize) {
-    if (!meshLoaded_) return 0;
-    if (ReadBounds(fileName)) return 1;
+    if (!meshLoaded_)
+        return 0;
+    if (ReadBounds(fileName))
+        return 1;
     BuildTree(leafSize);
     return WriteBounds(fileName);
 }
 
 int PropModel::LoadGroups(const std::string& fileName) {
-    if (!meshLoaded_ || mesh->BuildGroupFile(fileName) != 1) return 0;
+    if (!meshLoaded_ || mesh->BuildGroupFile(fileName) != 1)
+        return 0;
     return mesh->ReadGroupFile(fileName);
 }

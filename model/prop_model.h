@@ -9,7 +9,7 @@
 #include "geometry/zt18dop.h"
 
 class PropModel {
-public:
+  public:
     static constexpr std::int32_t kLeafSize = 10;
 
     // The result of Mesh::Load. The mesh is stored before it loads.
@@ -28,7 +28,7 @@ public:
     std::unique_ptr<Mesh> mesh;
     Zt18DOP bounds;
 
-private:
+  private:
     void BuildTree(std::int32_t leafSize);
     int WriteBounds(const std::string& fileName);
     bool ReadBounds(const std::string& fileName);

@@ -62,4 +62,6 @@ MessageBoxAnswer ShowMessageBox(const std::string& text, const std::string& capt
     return ShowWithSdl(text, caption, buttons, icon);
 }
 
-void SetMessageBoxPresenter(MessageBoxPresenter presenter) { Presenter() = std::move(presenter); }
+void SetMessageBoxPresenter(MessageBoxPresenter presenter) {
+    Presenter() = std::move(presenter);
+}

@@ -5,13 +5,17 @@
 #include "platform/sdl_gl_attributes.h"
 
 OffscreenContext::~OffscreenContext() {
-    if (context_ != nullptr) SDL_GL_DeleteContext(context_);
-    if (window_ != nullptr) SDL_DestroyWindow(static_cast<SDL_Window*>(window_));
-    if (window_ != nullptr || context_ != nullptr) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (context_ != nullptr)
+        SDL_GL_DeleteContext(context_);
+    if (window_ != nullptr)
+        SDL_DestroyWindow(static_cast<SDL_Window*>(window_));
+    if (window_ != nullptr || context_ != nullptr)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 bool OffscreenContext::Create(int width, int height) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        return false;
     PixelFormat format;
     format.colorBits = 24;
     format.depthBits = 16;
@@ -29,5 +33,6 @@ bool OffscreenContext::Create(int width, int height) {
 }
 
 void OffscreenContext::SwapBuffers() {
-    if (window_ != nullptr) SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_));
+    if (window_ != nullptr)
+        SDL_GL_SwapWindow(static_cast<SDL_Window*>(window_));
 }

@@ -3,7 +3,7 @@
 #pragma once
 
 class OffscreenContext {
-public:
+  public:
     OffscreenContext() = default;
     OffscreenContext(const OffscreenContext&) = delete;
     OffscreenContext& operator=(const OffscreenContext&) = delete;
@@ -13,7 +13,7 @@ public:
     bool Create(int width, int height);
     void SwapBuffers();
 
-private:
+  private:
     void* window_ = nullptr;   // SDL_Window*, kept opaque so callers need no SDL headers
     void* context_ = nullptr;  // SDL_GLContext
 };

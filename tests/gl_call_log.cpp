@@ -10,7 +10,8 @@ namespace {
 template <typename F>
 F Real(const char* name) {
     void* f = dlsym(RTLD_NEXT, name);
-    if (f == nullptr) std::abort();
+    if (f == nullptr)
+        std::abort();
     return reinterpret_cast<F>(f);
 }
 
@@ -31,7 +32,8 @@ GLAPI void GLAPIENTRY glBindTexture(GLenum target, GLuint texture) {
 
 GLAPI void GLAPIENTRY glBegin(GLenum mode) {
     static const auto real = Real<void (*)(GLenum)>("glBegin");
-    if (mode == GL_QUADS) ++TheGlCallLog().quads;
+    if (mode == GL_QUADS)
+        ++TheGlCallLog().quads;
     real(mode);
 }
 

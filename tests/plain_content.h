@@ -23,8 +23,12 @@ inline MeshSource WithoutTextures(MeshSource source) {
     return source;
 }
 
-inline MeshSource PlainRobot() { return WithoutTextures(BuildRobotMesh(1)); }
-inline MeshSource PlainGun() { return WithoutTextures(BuildGunMesh()); }
+inline MeshSource PlainRobot() {
+    return WithoutTextures(BuildRobotMesh(1));
+}
+inline MeshSource PlainGun() {
+    return WithoutTextures(BuildGunMesh());
+}
 
 // How many textures the sample robot names.
 inline std::int32_t RobotTextureCount() {

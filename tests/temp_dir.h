@@ -9,7 +9,7 @@
 #include <vector>
 
 class TempDir {
-public:
+  public:
     TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
     explicit TempDir(const std::filesystem::path& base) {
         std::string pattern = (base / "vorn-test-XXXXXX").string();
@@ -37,6 +37,6 @@ public:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };

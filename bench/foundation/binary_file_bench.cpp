@@ -17,7 +17,8 @@ const std::string& SampleFile() {
         std::string p = "/tmp/vorn_bench_binary_file.bin";
         BinaryFile f;
         f.Open(p, 0);
-        for (int i = 0; i < kValues; ++i) f.WriteInt32(i * 2654435761u);
+        for (int i = 0; i < kValues; ++i)
+            f.WriteInt32(i * 2654435761u);
         f.Close();
         return p;
     }();
@@ -42,7 +43,8 @@ void BM_BinaryFileReadInt32(benchmark::State& state) {
         BinaryFile f;
         f.Open(SampleFile(), 1);
         std::uint32_t sum = 0;
-        for (int i = 0; i < kValues; ++i) sum += static_cast<std::uint32_t>(f.ReadInt32());
+        for (int i = 0; i < kValues; ++i)
+            sum += static_cast<std::uint32_t>(f.ReadInt32());
         f.Close();
         benchmark::DoNotOptimize(sum);
     }

@@ -15,7 +15,8 @@ std::atomic<std::uint64_t> driver{0};
 
 bool LooksUpDriver(void* caller) {
     Dl_info info;
-    if (dladdr(caller, &info) == 0 || info.dli_fname == nullptr) return false;
+    if (dladdr(caller, &info) == 0 || info.dli_fname == nullptr)
+        return false;
     return std::strstr(info.dli_fname, "libLLVM") != nullptr ||
            std::strstr(info.dli_fname, "/dri/") != nullptr;
 }
@@ -41,14 +42,16 @@ bool CalledFromDriver(void* caller) {
                                                 std::memory_order_relaxed);
             return driver;
         }
-        if (held >> 1 == address) return (held & 1) != 0;
+        if (held >> 1 == address)
+            return (held & 1) != 0;
     }
     return LooksUpDriver(caller);  // a crowded neighbourhood: look it up every time
 }
 
 [[gnu::noinline]] void* Allocate(std::size_t size, void* caller) {
     (CalledFromDriver(caller) ? driver : ours).fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
     throw std::bad_alloc();
 }
 
@@ -58,9 +61,21 @@ AllocationCounts CountAllocations() {
     return {ours.load(std::memory_order_relaxed), driver.load(std::memory_order_relaxed)};
 }
 
-void* operator new(std::size_t size) { return Allocate(size, __builtin_return_address(0)); }
-void* operator new[](std::size_t size) { return Allocate(size, __builtin_return_address(0)); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void* operator new(std::size_t size) {
+    return Allocate(size, __builtin_return_address(0));
+}
+void* operator new[](std::size_t size) {
+    return Allocate(size, __builtin_return_address(0));
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}

@@ -9,16 +9,18 @@ BareDrawing Capture(const Mesh& mesh, const std::vector<FaceGroup>& groups, cons
     BareDrawing drawing;
     ToGLMatrix(placed, drawing.matrix);
     for (const FaceGroup& group : groups) {
-        BareGroup bare{GroupTexture(mesh, group), {group.diffuse[0], group.diffuse[1], group.diffuse[2]}, {}};
+        BareGroup bare{
+            GroupTexture(mesh, group), {group.diffuse[0], group.diffuse[1], group.diffuse[2]}, {}};
         for (const std::int32_t f : group.faces) {
             const Face& face = mesh.faces[static_cast<std::size_t>(f)];
-            if (!FacesEye(face, vertices, placed.r, eye)) continue;
+            if (!FacesEye(face, vertices, placed.r, eye))
+                continue;
             const TextureLayer* layer =
                 face.layerCount > 0 ? &mesh.layers[static_cast<std::size_t>(face.firstLayer)]
                                     : nullptr;
             for (int k = 0; k < 4; ++k) {
-                BareCorner corner{{0, 0}, layer != nullptr, normals[face.normal[k]],
-                                  vertices[face.vertex[k]]};
+                BareCorner corner{
+                    {0, 0}, layer != nullptr, normals[face.normal[k]], vertices[face.vertex[k]]};
                 if (layer != nullptr) {
                     corner.uv[0] = layer->uv[k][0];
                     corner.uv[1] = layer->uv[k][1];
@@ -39,8 +41,7 @@ std::vector<BareDrawing> CaptureVisibleQuads(const MyApp& app) {
     for (std::int32_t i = 0; i < robot.attachmentCount; ++i) {
         const PropClone& prop = *robot.attachedProps[static_cast<std::size_t>(i)];
         const Mesh& mesh = *prop.model->mesh;
-        const Transform world{Matrix3::FromRows(prop.xAxis, prop.yAxis, prop.zAxis),
-                              prop.position};
+        const Transform world{Matrix3::FromRows(prop.xAxis, prop.yAxis, prop.zAxis), prop.position};
         drawings.push_back(Capture(mesh, prop.groups, mesh.vertices.data(), mesh.normals.data(),
                                    Compose(prop.transform, world),
                                    app.camera.position - prop.position));
@@ -69,7 +70,8 @@ void SendBareFrame(const MyApp& app, const std::vector<BareDrawing>& drawings) {
                 glBegin(GL_QUADS);
                 for (std::size_t k = c; k < c + 4; ++k) {
                     const BareCorner& corner = group.corners[k];
-                    if (corner.textured) glTexCoord2fv(corner.uv);
+                    if (corner.textured)
+                        glTexCoord2fv(corner.uv);
                     glNormal3fv(&corner.normal.x);
                     glVertex3fv(&corner.vertex.x);
                 }
@@ -84,7 +86,8 @@ void SendBareFrame(const MyApp& app, const std::vector<BareDrawing>& drawings) {
 std::size_t QuadCount(const std::vector<BareDrawing>& drawings) {
     std::size_t quads = 0;
     for (const BareDrawing& drawing : drawings) {
-        for (const BareGroup& group : drawing.groups) quads += group.corners.size() / 4;
+        for (const BareGroup& group : drawing.groups)
+            quads += group.corners.size() / 4;
     }
     return quads;
 }

@@ -29,7 +29,8 @@ using Clock = std::chrono::steady_clock;
 
 void PumpMessages(MyApp& app) {
     WindowMessage message;
-    while (ThePlatform().PeekMessage(message)) app.HandleMessage(app.window, message);
+    while (ThePlatform().PeekMessage(message))
+        app.HandleMessage(app.window, message);
 }
 
 void DemoFrame(benchmark::State& state, MyApp* app, const std::vector<BareDrawing>* bare) {
@@ -63,11 +64,13 @@ void DemoFrame(benchmark::State& state, MyApp* app, const std::vector<BareDrawin
 int TakeScale(std::vector<char*>& args) {
     int scale = 1;
     for (auto it = args.begin(); it != args.end(); ++it) {
-        if (std::strncmp(*it, "--scale=", 8) != 0) continue;
+        if (std::strncmp(*it, "--scale=", 8) != 0)
+            continue;
         const char* text = *it + 8;
         const char* end = text + std::strlen(text);
         const auto [stop, error] = std::from_chars(text, end, scale);
-        if (error != std::errc() || stop != end || scale < 1 || scale > kMaxSubdivisions) return 0;
+        if (error != std::errc() || stop != end || scale < 1 || scale > kMaxSubdivisions)
+            return 0;
         args.erase(it);
         break;
     }
@@ -83,8 +86,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_frame: --scale=N takes N from 1 to %d\n", kMaxSubdivisions);
         return 2;
     }
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("vorn_bench_frame_" + std::to_string(scale));
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("vorn_bench_frame_" + std::to_string(scale));
     std::filesystem::remove_all(folder);
     std::string failed;
     if (!WriteContent(folder.string(), scale, failed)) {
@@ -97,7 +100,8 @@ int main(int argc, char** argv) {
                               MessageBoxIcon) { return MessageBoxAnswer::No; });
 
     auto app = std::make_unique<MyApp>();
-    if (app->Init() == 0) return 1;
+    if (app->Init() == 0)
+        return 1;
     app->BeginFrames();
     for (int i = 0; i < 10; ++i) {
         PumpMessages(*app);

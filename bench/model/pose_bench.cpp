@@ -35,19 +35,20 @@ struct Fixture {
         for (int n = 0; n < kNodes; ++n) {
             const std::string name = "Node" + std::to_string(n);
             parent = s.AddNode(name, n % 5 == 0 ? -1 : parent);
-            if (n % 5 == 0 && n > 0) s.nodes.back().parent = 0;
+            if (n % 5 == 0 && n > 0)
+                s.nodes.back().parent = 0;
             AnimationTrackSource track{name, {}};
             for (int f = 0; f < 30; ++f) {
-                track.keys.push_back(Transform::Rotation(0.01f * static_cast<float>(f),
-                                                         Vec3{0, 1, 0}));
+                track.keys.push_back(
+                    Transform::Rotation(0.01f * static_cast<float>(f), Vec3{0, 1, 0}));
             }
             anim.tracks.push_back(track);
             for (int q = 0; q < kQuadsPerNode; ++q) {
                 FaceSource face;
                 for (int k = 0; k < 4; ++k) {
                     const auto v = static_cast<std::int32_t>(s.vertices.size());
-                    s.vertices.push_back({static_cast<float>(q), static_cast<float>(n),
-                                          static_cast<float>(k)});
+                    s.vertices.push_back(
+                        {static_cast<float>(q), static_cast<float>(n), static_cast<float>(k)});
                     s.normals.push_back({0, 0, 1});
                     face.vertex[k] = v;
                     face.normal[k] = v;
@@ -82,7 +83,8 @@ BENCHMARK(BM_CopyBindPose);
 
 void BM_UpdatePose(benchmark::State& state) {
     Fixture& f = TheFixture();
-    if (!f.hasContext) return state.SkipWithError("no display or no OpenGL context");
+    if (!f.hasContext)
+        return state.SkipWithError("no display or no OpenGL context");
     // Stopped, so that the frame is the one set here, a different one every time.
     ActorClone clone(&f.model, 1e6f, Vec3::Zero, false, 0, 0, 30);
     std::int32_t frame = 0;

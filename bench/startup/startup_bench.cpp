@@ -20,8 +20,8 @@ namespace {
 struct Content {
     OffscreenContext context;
     fs::path folder;
-    std::vector<fs::path> files;            // everything a start reads, caches included
-    std::vector<fs::path> caches;           // what a first start writes
+    std::vector<fs::path> files;                     // everything a start reads, caches included
+    std::vector<fs::path> caches;                    // what a first start writes
     std::vector<std::unique_ptr<Texture>> textures;  // decoded once, built in every floor run
     bool ready = false;
 
@@ -29,18 +29,22 @@ struct Content {
         folder = fs::temp_directory_path() / "vorn_bench_startup";
         fs::remove_all(folder);
         std::string failed;
-        if (!context.Create(64, 64) || !WriteContent(folder.string(), 1, failed)) return;
+        if (!context.Create(64, 64) || !WriteContent(folder.string(), 1, failed))
+            return;
         fs::current_path(folder);
         DeleteTextures(Load());  // the first start writes the caches
         for (const auto& entry : fs::directory_iterator(folder)) {
             const fs::path& p = entry.path();
-            if (p.filename().string().front() == '.') continue;
+            if (p.filename().string().front() == '.')
+                continue;
             files.push_back(p);
             const std::string ext = p.extension().string();
-            if (ext == ".prs" || ext == ".kdt") caches.push_back(p);
+            if (ext == ".prs" || ext == ".kdt")
+                caches.push_back(p);
             if (ext == ".tga" || ext == ".bmp") {
                 auto texture = std::make_unique<Texture>();
-                if (texture->LoadImage(p.string()) == 0) return;
+                if (texture->LoadImage(p.string()) == 0)
+                    return;
                 textures.push_back(std::move(texture));
             }
         }
@@ -63,13 +67,16 @@ struct Content {
 
     static void DeleteTextures(const std::unique_ptr<AssetRegistry>& registry) {
         auto drop = [](const Mesh* mesh) {
-            if (mesh == nullptr) return;
+            if (mesh == nullptr)
+                return;
             for (std::int32_t i = 0; i < mesh->textureCount; ++i) {
                 glDeleteTextures(1, &mesh->textures[static_cast<std::size_t>(i)].name);
             }
         };
-        for (const auto& m : registry->actorModels) drop(m->mesh.get());
-        for (const auto& m : registry->propModels) drop(m->mesh.get());
+        for (const auto& m : registry->actorModels)
+            drop(m->mesh.get());
+        for (const auto& m : registry->propModels)
+            drop(m->mesh.get());
     }
 };
 
@@ -80,7 +87,8 @@ Content& TheContent() {
 
 void ReadBytesAndBuildTextures(benchmark::State& state) {
     Content& c = TheContent();
-    if (!c.ready) return state.SkipWithError("no content or no context");
+    if (!c.ready)
+        return state.SkipWithError("no content or no context");
     std::vector<char> buffer;
     for (auto _ : state) {
         for (const fs::path& p : c.files) {
@@ -106,7 +114,8 @@ void TimedLoad(benchmark::State& state, const Content& c) {
     auto registry = c.Load();
     glFinish();
     state.PauseTiming();
-    if (registry->robotKey == 0 || registry->gunKey == 0) state.SkipWithError("load failed");
+    if (registry->robotKey == 0 || registry->gunKey == 0)
+        state.SkipWithError("load failed");
     Content::DeleteTextures(registry);
     registry.reset();
     state.ResumeTiming();
@@ -114,7 +123,8 @@ void TimedLoad(benchmark::State& state, const Content& c) {
 
 void StartWithCaches(benchmark::State& state) {
     Content& c = TheContent();
-    if (!c.ready) return state.SkipWithError("no content or no context");
+    if (!c.ready)
+        return state.SkipWithError("no content or no context");
     for (auto _ : state) {
         TimedLoad(state, c);
     }
@@ -123,10 +133,12 @@ BENCHMARK(StartWithCaches)->Unit(benchmark::kMillisecond);
 
 void FirstStartWritingCaches(benchmark::State& state) {
     Content& c = TheContent();
-    if (!c.ready) return state.SkipWithError("no content or no context");
+    if (!c.ready)
+        return state.SkipWithError("no content or no context");
     for (auto _ : state) {
         state.PauseTiming();
-        for (const fs::path& p : c.caches) fs::remove(p);
+        for (const fs::path& p : c.caches)
+            fs::remove(p);
         state.ResumeTiming();
         TimedLoad(state, c);
     }

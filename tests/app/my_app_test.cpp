@@ -17,7 +17,7 @@
 namespace {
 
 class DemoScene : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(context.Create(64, 64));
         previous = std::filesystem::current_path();
@@ -25,7 +25,8 @@ protected:
         MeshSource robot = RootAndArm();
         const auto gun = robot.AddNode("Gun", 1);
         const float points[9] = {5, 0, 0, 5, 0, 1, 5, 1, 0};
-        for (int i = 0; i < 9; ++i) robot.nodes[static_cast<std::size_t>(gun)].points[i] = points[i];
+        for (int i = 0; i < 9; ++i)
+            robot.nodes[static_cast<std::size_t>(gun)].points[i] = points[i];
         ASSERT_TRUE(WriteMeshFile("robot.ply", robot));
         ASSERT_TRUE(WriteAnimationFile("idle.anm", Constant({"Arm"}, 30, Transform::Identity)));
         ASSERT_TRUE(WriteAnimationFile("walk.anm", Constant({"Root"}, 40, Transform::Identity)));
@@ -43,11 +44,15 @@ protected:
     // Runs one frame with these keys down (all others up).
     void Frame(std::initializer_list<std::uint8_t> down, int mouseX = 0, int mouseY = 0,
                int wheel = 0) {
-        for (std::uint8_t k : held) platform.QueueKeyUp(k);
+        for (std::uint8_t k : held)
+            platform.QueueKeyUp(k);
         held.assign(down.begin(), down.end());
-        for (std::uint8_t k : held) platform.QueueKeyDown(k);
-        if (mouseX != 0 || mouseY != 0) platform.QueueMouseMove(mouseX, mouseY);
-        if (wheel != 0) platform.QueueWheel(wheel);
+        for (std::uint8_t k : held)
+            platform.QueueKeyDown(k);
+        if (mouseX != 0 || mouseY != 0)
+            platform.QueueMouseMove(mouseX, mouseY);
+        if (wheel != 0)
+            platform.QueueWheel(wheel);
         platform.QueueIdle();
     }
 
@@ -138,7 +143,8 @@ TEST_F(DemoScene, RHeldRollsWithVerticalMouseAndOLevelsTheCamera) {
     const float tilt = std::asin(app.camera.orientation.Row(0).y) * 57.2958f;
     EXPECT_NEAR(std::fabs(tilt), 10.0f, 1e-2f);
     EXPECT_NEAR(app.camera.orientation.Row(2).z, 1.0f, 1e-5f);
-    for (int i = 0; i < 60; ++i) Frame({DIK_O});
+    for (int i = 0; i < 60; ++i)
+        Frame({DIK_O});
     app.Run();
     EXPECT_LT(std::fabs(std::asin(app.camera.orientation.Row(0).y) * 57.2958f), 0.1f);
 }

@@ -20,18 +20,22 @@ void DumpGroups(const Mesh& mesh, ByteWriter& out) {
     out.I32(mesh.groupCount);
     for (const FaceGroup& group : mesh.groups) {
         out.F32(group.shininess);
-        for (const float c : group.specular) out.F32(c);
-        for (const float c : group.diffuse) out.F32(c);
+        for (const float c : group.specular)
+            out.F32(c);
+        for (const float c : group.diffuse)
+            out.F32(c);
         out.I32(group.textureIndex);
         out.I32(group.faceCount);
-        for (const std::int32_t face : group.faces) out.I32(face);
+        for (const std::int32_t face : group.faces)
+            out.I32(face);
     }
 }
 
 // The tag of an actor's frame root is the hash of the cache's path, which the cases that put the
 // cache elsewhere change: roots are dumped without it.
 void DumpTree(const Zt18DOP& node, ByteWriter& out, bool withTag = true) {
-    if (withTag) out.I32(node.tag);
+    if (withTag)
+        out.I32(node.tag);
     for (int k = 0; k < Zt18DOP::kSlabCount; ++k) {
         out.F32(node.slabs[k].min);
         out.F32(node.slabs[k].max);
@@ -40,7 +44,8 @@ void DumpTree(const Zt18DOP& node, ByteWriter& out, bool withTag = true) {
     }
     out.I32(node.childCount);
     out.U8(node.children != nullptr ? 1 : 0);
-    for (std::int32_t i = 0; i < node.childCount; ++i) DumpTree(node.children[i], out);
+    for (std::int32_t i = 0; i < node.childCount; ++i)
+        DumpTree(node.children[i], out);
 }
 
 }  // namespace
@@ -62,7 +67,8 @@ const char* CacheName(CacheKind kind) {
 std::string CacheTestName(CacheKind kind) {
     std::string name = CacheName(kind);
     for (char& c : name) {
-        if (c == '.') c = '_';
+        if (c == '.')
+            c = '_';
     }
     return name;
 }
@@ -119,7 +125,8 @@ CacheLoad ContentFolder::Load(CacheKind kind, const std::string& cachePath) cons
             out.I32(static_cast<std::int32_t>(robot.animationBounds.size()));
             for (const auto& frames : robot.animationBounds) {
                 out.I32(static_cast<std::int32_t>(frames.size()));
-                for (const Zt18DOP& root : frames) DumpTree(root, out, false);
+                for (const Zt18DOP& root : frames)
+                    DumpTree(root, out, false);
             }
             break;
         }
@@ -151,6 +158,7 @@ void ContentFolder::ExpectFiles(const std::map<std::string, std::string>& expect
         }
     }
     for (const auto& entry : actual) {
-        if (expected.count(entry.first) == 0) ADD_FAILURE() << entry.first << " appeared";
+        if (expected.count(entry.first) == 0)
+            ADD_FAILURE() << entry.first << " appeared";
     }
 }

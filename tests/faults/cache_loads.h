@@ -14,7 +14,7 @@ enum class CacheKind { kRobotGroups, kGunGroups, kGunBounds, kWalkBounds };
 inline constexpr CacheKind kAllCaches[] = {CacheKind::kRobotGroups, CacheKind::kGunGroups,
                                            CacheKind::kGunBounds, CacheKind::kWalkBounds};
 
-const char* CacheName(CacheKind kind);  // the cache's file name beside the data
+const char* CacheName(CacheKind kind);      // the cache's file name beside the data
 std::string CacheTestName(CacheKind kind);  // "kordax_prs"
 
 struct CacheLoad {

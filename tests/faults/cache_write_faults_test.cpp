@@ -21,13 +21,13 @@
 namespace {
 
 // Exit codes of a child's load.
-constexpr int kWrote = 1;          // the load reported the cache written
-constexpr int kWrongResult = 2;    // what the load gave differs from a clean load
+constexpr int kWrote = 1;        // the load reported the cache written
+constexpr int kWrongResult = 2;  // what the load gave differs from a clean load
 
 struct ChildEnd {
     bool exited = false;
-    int code = -1;    // when exited
-    int signal = 0;   // when killed
+    int code = -1;   // when exited
+    int signal = 0;  // when killed
 };
 
 ChildEnd LoadInChild(const ContentFolder& folder, CacheKind kind, const CacheLoad& clean,
@@ -58,7 +58,8 @@ ChildEnd LoadInChild(const ContentFolder& folder, CacheKind kind, const CacheLoa
 std::vector<std::size_t> Offsets(std::size_t size) {
     const std::size_t step = std::max<std::size_t>(size / 40, 1) | 1;
     std::vector<std::size_t> offsets;
-    for (std::size_t n = 0; n + 1 < size; n += (n < 16 ? 1 : step)) offsets.push_back(n);
+    for (std::size_t n = 0; n + 1 < size; n += (n < 16 ? 1 : step))
+        offsets.push_back(n);
     offsets.push_back(size - 1);
     return offsets;
 }

@@ -12,7 +12,8 @@ namespace {
 
 std::string Int32Bytes(std::int32_t v) {
     std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i) s[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        s[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
     return s;
 }
 
@@ -48,12 +49,15 @@ TEST(BinaryFile, RefillsAtEveryBufferBoundaryOffset) {
     for (int lead = 1015; lead <= 1024; ++lead) {
         TempDir dir;
         std::string bytes(static_cast<std::size_t>(lead), '\x55');
-        for (int i = 0; i < 600; ++i) bytes += Int32Bytes(i * 7919 - 300000);
+        for (int i = 0; i < 600; ++i)
+            bytes += Int32Bytes(i * 7919 - 300000);
         dir.Write("f.bin", bytes);
         BinaryFile file;
         ASSERT_EQ(file.Open(dir.File("f.bin"), 1), 1);
-        for (int i = 0; i < lead; ++i) ASSERT_EQ(file.ReadByte(), 0x55) << lead;
-        for (int i = 0; i < 600; ++i) ASSERT_EQ(file.ReadInt32(), i * 7919 - 300000) << lead << " " << i;
+        for (int i = 0; i < lead; ++i)
+            ASSERT_EQ(file.ReadByte(), 0x55) << lead;
+        for (int i = 0; i < 600; ++i)
+            ASSERT_EQ(file.ReadInt32(), i * 7919 - 300000) << lead << " " << i;
         EXPECT_FALSE(file.ReadFailed());
         file.Close();
     }
@@ -65,15 +69,18 @@ TEST(BinaryFile, WordBlocksReadLikeSingleWords) {
     for (int lead = 0; lead < 160; lead += 3) {
         TempDir dir;
         std::string bytes(static_cast<std::size_t>(lead), '\x11');
-        for (int i = 0; i < 700; ++i) bytes += Int32Bytes(i * 104729 - 7);
+        for (int i = 0; i < 700; ++i)
+            bytes += Int32Bytes(i * 104729 - 7);
         dir.Write("f.bin", bytes);
         BinaryFile file;
         ASSERT_EQ(file.Open(dir.File("f.bin"), 1), 1);
-        for (int i = 0; i < lead; ++i) file.ReadByte();
+        for (int i = 0; i < lead; ++i)
+            file.ReadByte();
         std::int32_t block[36];
         for (int b = 0; b + 36 <= 700; b += 36) {
             file.ReadWords(block, 36);
-            for (int k = 0; k < 36; ++k) ASSERT_EQ(block[k], (b + k) * 104729 - 7) << lead;
+            for (int k = 0; k < 36; ++k)
+                ASSERT_EQ(block[k], (b + k) * 104729 - 7) << lead;
         }
         EXPECT_FALSE(file.ReadFailed());
         file.ReadWords(block, 36);  // 16 words left
@@ -94,7 +101,8 @@ TEST(BinaryFile, LongStringNearTheBufferEndIsReadWhole) {
     dir.Write("s.bin", bytes);
     BinaryFile file;
     ASSERT_EQ(file.Open(dir.File("s.bin"), 1), 1);
-    for (int i = 0; i < 1000; ++i) file.ReadByte();
+    for (int i = 0; i < 1000; ++i)
+        file.ReadByte();
     char out[128];
     file.ReadString(out);
     EXPECT_EQ(std::string(out), name);
@@ -126,17 +134,20 @@ TEST(BinaryFile, ReadsPastTheEndGiveZerosAndAreReported) {
     EXPECT_FALSE(file.ReadFailed());
     EXPECT_EQ(file.ReadInt32(), 0x0201);  // two real bytes, two zeros
     EXPECT_TRUE(file.ReadFailed());
-    for (int i = 0; i < 2000; ++i) EXPECT_EQ(file.ReadInt32(), 0);
+    for (int i = 0; i < 2000; ++i)
+        EXPECT_EQ(file.ReadInt32(), 0);
 }
 
 TEST(BinaryFile, TruncationAfterARefillIsReported) {
     TempDir dir;
     std::string bytes;
-    for (int i = 0; i < 400; ++i) bytes += Int32Bytes(i + 1);
+    for (int i = 0; i < 400; ++i)
+        bytes += Int32Bytes(i + 1);
     dir.Write("t.bin", bytes);
     BinaryFile file;
     ASSERT_EQ(file.Open(dir.File("t.bin"), 1), 1);
-    for (int i = 0; i < 400; ++i) ASSERT_EQ(file.ReadInt32(), i + 1);
+    for (int i = 0; i < 400; ++i)
+        ASSERT_EQ(file.ReadInt32(), i + 1);
     EXPECT_FALSE(file.ReadFailed());
     EXPECT_EQ(file.ReadInt32(), 0);
     EXPECT_TRUE(file.ReadFailed());
@@ -147,21 +158,24 @@ TEST(BinaryFile, WriteSizesFollowTheFlushRule) {
     {
         BinaryFile file;
         ASSERT_EQ(file.Open(dir.File("256.bin"), 0), 1);
-        for (int i = 0; i < 256; ++i) file.WriteInt32(i);
+        for (int i = 0; i < 256; ++i)
+            file.WriteInt32(i);
         EXPECT_EQ(file.Close(), 1);
     }
     EXPECT_EQ(std::filesystem::file_size(dir.File("256.bin")), 1024u);
     {
         BinaryFile file;
         ASSERT_EQ(file.Open(dir.File("3.bin"), 0), 1);
-        for (int i = 0; i < 3; ++i) file.WriteInt32(-i);
+        for (int i = 0; i < 3; ++i)
+            file.WriteInt32(-i);
         EXPECT_EQ(file.Close(), 1);
     }
     EXPECT_EQ(dir.Read("3.bin"), Int32Bytes(0) + Int32Bytes(-1) + Int32Bytes(-2));
 
     BinaryFile reader;
     ASSERT_EQ(reader.Open(dir.File("256.bin"), 1), 1);
-    for (int i = 0; i < 256; ++i) ASSERT_EQ(reader.ReadInt32(), i);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(reader.ReadInt32(), i);
     EXPECT_FALSE(reader.ReadFailed());
 }
 
@@ -181,7 +195,8 @@ TEST(BinaryFile, WritesAppearOnlyWhenComplete) {
     {
         BinaryFile file;
         ASSERT_EQ(file.Open(target, 0), 1);
-        for (int i = 0; i < 1000; ++i) file.WriteInt32(i);
+        for (int i = 0; i < 1000; ++i)
+            file.WriteInt32(i);
         EXPECT_EQ(dir.Read("cache.kdt"), "old") << "the real name is untouched while writing";
         // Destroyed without Close: the write is abandoned.
     }
@@ -205,8 +220,8 @@ TEST(BinaryFile, UnwritableFolderFailsToOpen) {
         return;
     }
     TempDir dir;
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(
+        dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     BinaryFile file;
     EXPECT_EQ(file.Open(dir.File("x.kdt"), 0), 0);
 }
@@ -217,7 +232,8 @@ TEST(BinaryFile, FailedCommitIsReportedByClose) {
     std::filesystem::create_directory(folder);
     BinaryFile file;
     ASSERT_EQ(file.Open(folder + "/x.kdt", 0), 1);
-    for (int i = 0; i < 10; ++i) file.WriteInt32(i);
+    for (int i = 0; i < 10; ++i)
+        file.WriteInt32(i);
     std::filesystem::remove_all(folder);  // the folder goes away mid-write
     EXPECT_EQ(file.Close(), 0);
     EXPECT_FALSE(std::filesystem::exists(folder + "/x.kdt"));

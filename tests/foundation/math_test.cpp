@@ -17,7 +17,8 @@ Transform Sample(float seed) {
 
 TEST(Math, DefaultsAndConstants) {
     EXPECT_EQ(Vec3(), Vec3::Zero);
-    for (float v : Matrix3().m) EXPECT_EQ(v, 0.0f);
+    for (float v : Matrix3().m)
+        EXPECT_EQ(v, 0.0f);
     EXPECT_EQ(Matrix3::Identity, Matrix3::FromRows(Vec3::UnitX, Vec3::UnitY, Vec3::UnitZ));
     EXPECT_EQ(Transform::Identity.t, Vec3::Zero);
     EXPECT_EQ(Cross(Vec3::UnitX, Vec3::UnitY), Vec3::UnitZ);
@@ -47,8 +48,8 @@ TEST(Math, ComposeAppliesFirstThenSecond) {
     const Transform ab = Compose(a, b);
     // (1,0,0) -> rotate to (0,1,0) -> +(1,0,0) -> +(0,0,5)
     ExpectNear(TransformPoint(Vec3::UnitX, ab), Vec3(1, 1, 5));
-    ExpectNear(TransformPoint(TransformPoint(Vec3(2, 3, 4), a), b), TransformPoint(Vec3(2, 3, 4), ab),
-               1e-5f);
+    ExpectNear(TransformPoint(TransformPoint(Vec3(2, 3, 4), a), b),
+               TransformPoint(Vec3(2, 3, 4), ab), 1e-5f);
     // Directions ignore translation.
     ExpectNear(TransformDirection(Vec3::UnitX, ab), Vec3(0, 1, 0));
 }
@@ -86,7 +87,8 @@ TEST(Math, OpenGLLayoutIsRowsThenTranslation) {
     float gl[16];
     ToGLMatrix(t, gl);
     const float expected[16] = {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 1};
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(gl[i], expected[i]) << i;
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(gl[i], expected[i]) << i;
 }
 
 }  // namespace

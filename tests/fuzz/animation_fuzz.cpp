@@ -9,9 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FUZZ_CHECK(animation.frameCount >= 1 && animation.trackCount >= 1);
-    FUZZ_CHECK(animation.keys.size() ==
-               static_cast<std::size_t>(animation.frameCount) *
-                   static_cast<std::size_t>(animation.trackCount));
+    FUZZ_CHECK(animation.keys.size() == static_cast<std::size_t>(animation.frameCount) *
+                                            static_cast<std::size_t>(animation.trackCount));
     FUZZ_CHECK(animation.trackHashes.size() == static_cast<std::size_t>(animation.trackCount));
     MeshNode node;
     node.hash = animation.trackHashes.back();

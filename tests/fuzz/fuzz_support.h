@@ -10,11 +10,11 @@ struct AnimationSource;
 struct MeshSource;
 
 // A broken invariant counts as a finding, like a crash.
-#define FUZZ_CHECK(condition)      \
-    do {                           \
-        if (!(condition)) {        \
-            __builtin_trap();      \
-        }                          \
+#define FUZZ_CHECK(condition) \
+    do {                      \
+        if (!(condition)) {   \
+            __builtin_trap(); \
+        }                     \
     } while (false)
 
 // Creates the folder (removed again at exit), makes it the working directory, so that names an

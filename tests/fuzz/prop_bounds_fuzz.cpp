@@ -1,7 +1,7 @@
 // Prop bounds files (".kdt", PropModel::LoadBounds) read for the sample gun's mesh. A file that
 // is rejected makes the model build the tree again; its write is blocked.
-#include "model/prop_model.h"
 #include "model/bounds_check.h"
+#include "model/prop_model.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/plain_content.h"
 

@@ -18,7 +18,7 @@ inline OffscreenContext& SharedContext() {
 }
 
 class GameTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SharedContext(); }
     TempDir dir;
 };

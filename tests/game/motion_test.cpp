@@ -10,12 +10,13 @@
 namespace {
 
 class Motion : public GameTest {
-protected:
+  protected:
     // An actor whose root carries the node "Gun" with the given attachment points.
     void LoadActor(const float points[9]) {
         MeshSource s = RootAndArm();
         const auto gun = s.AddNode("Gun", 1);
-        for (int i = 0; i < 9; ++i) s.nodes[static_cast<std::size_t>(gun)].points[i] = points[i];
+        for (int i = 0; i < 9; ++i)
+            s.nodes[static_cast<std::size_t>(gun)].points[i] = points[i];
         ASSERT_TRUE(WriteMeshFile(dir.File("a.ply"), s));
         ASSERT_EQ(actorModel.LoadMesh(dir.File("a.ply"), defaultTextureParams), 1);
         ASSERT_EQ(actorModel.LoadGroups(dir.File("a.prs")), 1);
@@ -63,7 +64,8 @@ TEST_F(Motion, TheMountComesFromTheNodesThreePointsAndTenSlotsAreAllThereIs) {
     EXPECT_EQ(robot.Attach(&prop, NameHash("Gun")), 1);
     EXPECT_EQ(prop.transform.r, Matrix3::Identity);
     EXPECT_EQ(prop.transform.t, Vec3::Zero);
-    for (int i = 1; i < 10; ++i) EXPECT_EQ(robot.Attach(&prop, NameHash("Gun")), 1);
+    for (int i = 1; i < 10; ++i)
+        EXPECT_EQ(robot.Attach(&prop, NameHash("Gun")), 1);
     EXPECT_EQ(robot.Attach(&prop, NameHash("Gun")), 0);
     EXPECT_EQ(robot.attachmentCount, 10);
 }
@@ -74,7 +76,8 @@ TEST_F(Motion, CoincidentAttachmentPointsStillGiveAFiniteMount) {
     Kordax robot(&actorModel, 1000.0f);
     PropClone prop(&propModel, Vec3::Zero);
     ASSERT_EQ(robot.Attach(&prop, NameHash("Gun")), 1);
-    for (float v : prop.transform.r.m) EXPECT_TRUE(std::isfinite(v));
+    for (float v : prop.transform.r.m)
+        EXPECT_TRUE(std::isfinite(v));
     EXPECT_EQ(prop.transform.t, (Vec3{1, 2, 3}));
 }
 

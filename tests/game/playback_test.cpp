@@ -6,7 +6,7 @@
 namespace {
 
 class Playback : public GameTest {
-protected:
+  protected:
     // An actor with animations of the given frame counts; each moves the arm along x by its
     // frame number, so the pose shows the frame.
     void LoadActor(const std::vector<int>& frameCounts) {

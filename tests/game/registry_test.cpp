@@ -10,12 +10,14 @@
 namespace {
 
 class Registry : public GameTest {
-protected:
+  protected:
     void SetUp() override {
         GameTest::SetUp();
         ASSERT_TRUE(WriteMeshFile(dir.File("robot.xyz"), RootAndArm()));
-        ASSERT_TRUE(WriteAnimationFile(dir.File("walk.anm"), Constant({"Arm"}, 4, Transform::Identity)));
-        ASSERT_TRUE(WriteAnimationFile(dir.File("wave.anm"), Constant({"Root"}, 6, Transform::Identity)));
+        ASSERT_TRUE(
+            WriteAnimationFile(dir.File("walk.anm"), Constant({"Arm"}, 4, Transform::Identity)));
+        ASSERT_TRUE(
+            WriteAnimationFile(dir.File("wave.anm"), Constant({"Root"}, 6, Transform::Identity)));
     }
     std::string Descriptor(const std::string& name, const std::string& text) {
         dir.Write(name, text);
@@ -27,9 +29,9 @@ protected:
 };
 
 TEST_F(Registry, AnActorLoadsItsMeshGroupsAndEachAnimationWithItsBounds) {
-    const std::string file = Descriptor(
-        "kordax.txt", "actor\n" + dir.File("robot.xyz") + "\n2\n" + dir.File("walk.anm") + "\n" +
-                          dir.File("wave.anm") + "\n");
+    const std::string file =
+        Descriptor("kordax.txt", "actor\n" + dir.File("robot.xyz") + "\n2\n" +
+                                     dir.File("walk.anm") + "\n" + dir.File("wave.anm") + "\n");
     EXPECT_EQ(registry.Load(file), NameHash(file));
     ASSERT_EQ(registry.actorModels.size(), 1u);
     const ActorModel& m = *registry.actorModels[0];
@@ -48,9 +50,9 @@ TEST_F(Registry, WindowsLineEndsCountZeroAndAFailedAnimationLine) {
     EXPECT_TRUE(registry.actorModels[0]->MeshLoaded());
     EXPECT_TRUE(registry.actorModels[0]->animations.empty());
 
-    const std::string gap = Descriptor(
-        "b.txt", "actor\n" + dir.File("robot.xyz") + "\n3\nmissing.anm\n" + dir.File("wave.anm") +
-                     "\n");
+    const std::string gap =
+        Descriptor("b.txt", "actor\n" + dir.File("robot.xyz") + "\n3\nmissing.anm\n" +
+                                dir.File("wave.anm") + "\n");
     registry.Load(gap);
     const ActorModel& m = *registry.actorModels[1];
     ASSERT_EQ(m.animations.size(), 1u);
@@ -81,8 +83,8 @@ TEST_F(Registry, UnrecognisedOrMissingDescriptorsRegisterNothing) {
     EXPECT_EQ(registry.Load(dir.File("none.txt")), 0u);
     const std::string longName(128, 'a');
     EXPECT_EQ(registry.Load(Descriptor("y.txt", "prop\n" + longName + ".ply\n")), 0u);
-    EXPECT_EQ(registry.Load(Descriptor("z.txt", "actor\n" + dir.File("robot.xyz") + "\n1\n" +
-                                                    longName + "\n")),
+    EXPECT_EQ(registry.Load(Descriptor(
+                  "z.txt", "actor\n" + dir.File("robot.xyz") + "\n1\n" + longName + "\n")),
               0u);
     EXPECT_TRUE(registry.actorKeys.empty());
     EXPECT_TRUE(registry.propKeys.empty());

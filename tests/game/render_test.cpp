@@ -15,7 +15,8 @@ class Render : public GameTest {};
 void AddFacingQuad(MeshSource& s, float x0, bool front, std::int32_t node) {
     const auto base = static_cast<std::int32_t>(s.vertices.size());
     Vec3 corners[4] = {{x0, -0.5f, 0}, {x0 + 1, -0.5f, 0}, {x0 + 1, 0.5f, 0}, {x0, 0.5f, 0}};
-    if (!front) std::swap(corners[1], corners[3]);
+    if (!front)
+        std::swap(corners[1], corners[3]);
     FaceSource face;
     for (int k = 0; k < 4; ++k) {
         s.vertices.push_back(corners[k]);
@@ -33,8 +34,8 @@ TEST_F(Render, OnlyQuadsWhoseNewellNormalFacesTheEyeReachTheFrame) {
     s.materials[0].diffuse[1] = 0;
     s.materials[0].diffuse[2] = 0;
     const auto node = s.AddNode("Body", -1);
-    AddFacingQuad(s, -1.0f, true, node);   // left half, facing the eye
-    AddFacingQuad(s, 0.0f, false, node);   // right half, facing away
+    AddFacingQuad(s, -1.0f, true, node);  // left half, facing the eye
+    AddFacingQuad(s, 0.0f, false, node);  // right half, facing away
     ASSERT_TRUE(WriteMeshFile(dir.File("p.ply"), s));
     PropModel model;
     ASSERT_EQ(model.LoadMesh(dir.File("p.ply"), defaultTextureParams), 1);
@@ -110,7 +111,8 @@ TEST_F(Render, TexturesAreBoundOncePerRunAndFreshForEveryDrawing) {
     const std::vector<std::uint8_t> pixels(2 * 2 * 3, 0x80);
     ASSERT_TRUE(WriteTga(dir.File("a.tga"), 2, 2, 24, pixels, false));
     ASSERT_TRUE(WriteTga(dir.File("b.tga"), 2, 2, 24, pixels, false));
-    ASSERT_TRUE(WriteMeshFile(dir.File("t.ply"), TexturedRow(dir.File("a.tga"), dir.File("b.tga"))));
+    ASSERT_TRUE(
+        WriteMeshFile(dir.File("t.ply"), TexturedRow(dir.File("a.tga"), dir.File("b.tga"))));
     PropModel model;
     ASSERT_EQ(model.LoadMesh(dir.File("t.ply"), defaultTextureParams), 1);
     ASSERT_EQ(model.LoadGroups(dir.File("t.prs")), 1);
@@ -140,7 +142,8 @@ TEST_F(Render, TexturesAreBoundOncePerRunAndFreshForEveryDrawing) {
     EXPECT_EQ(log.binds, (std::vector<GLuint>{1, name0, name1}));
 
     // A texture index the mesh does not have binds the default texture.
-    for (FaceGroup& group : prop.groups) group.textureIndex = 7;
+    for (FaceGroup& group : prop.groups)
+        group.textureIndex = 7;
     log.Clear();
     prop.Draw(camera);
     EXPECT_EQ(log.binds, (std::vector<GLuint>{1}));

@@ -293,7 +293,8 @@ TEST(Camera, ManySmallOrbitStepsKeepTheFrameOrthonormal) {
     for (int step = 0; step < 20000; ++step) {
         const float s = static_cast<float>(step);
         c.Move(Vec3(std::sin(s * 0.01f), std::cos(s * 0.013f), 0.0f) * 1.5f, true);
-        if (step % 7 == 0) c.Yaw(0.3f, true);
+        if (step % 7 == 0)
+            c.Yaw(0.3f, true);
     }
     ExpectOrthonormal(c, 1e-5f);
 }

@@ -384,7 +384,8 @@ TEST(ReadTreeStorage, TreesReadOneAfterAnotherFromOneFileLeaveItAfterEach) {
     Bytes b;
     for (int tree = 0; tree < 3; ++tree) {
         TaggedHeader(b, 100 + tree, 1, 9);
-        for (int i = 0; i < 9; ++i) TaggedHeader(b, i, i + 2, 0);
+        for (int i = 0; i < 9; ++i)
+            TaggedHeader(b, i, i + 2, 0);
     }
     b.Int(424242);
     TempDir dir;

@@ -13,7 +13,7 @@
 // texture code, which these tests neither need nor link; the two vectors are released here and
 // every other member is still empty, so skipping it frees everything.
 class TestMesh {
-public:
+  public:
     TestMesh() : mesh_() {}
     ~TestMesh() {
         std::vector<Face>().swap(mesh_.faces);
@@ -27,7 +27,7 @@ public:
     operator Mesh&() { return mesh_; }
     operator const Mesh&() const { return mesh_; }
 
-private:
+  private:
     union {
         Mesh mesh_;
     };
@@ -63,7 +63,7 @@ inline std::vector<std::int32_t> AllFaces(const Mesh& mesh) {
 }
 
 class Bytes {
-public:
+  public:
     Bytes& Int(std::int32_t v) {
         const auto u = static_cast<std::uint32_t>(v);
         for (int i = 0; i < 4; ++i)
@@ -86,6 +86,6 @@ public:
     const std::string& str() const { return data_; }
     std::size_t size() const { return data_.size(); }
 
-private:
+  private:
     std::string data_;
 };

@@ -36,7 +36,7 @@ TEST_F(BoundsKinds, FilesOfTheSameStemTellTheKind) {
         << run.output;
     // No descriptor names the actor's mesh, so only the frame count is compared.
     EXPECT_NE(run.output.find(dir.File("wave.kdt") + ": actor bounds\n  frames: 5\n  nodes: 4\n"
-                              "  leaves: 2\n  depth: 3\n"),
+                                                     "  leaves: 2\n  depth: 3\n"),
               std::string::npos);
     EXPECT_NE(run.output.find("note: no mesh found for it"), std::string::npos);
     EXPECT_NE(run.output.find("  root slabs:\n    - axis x, min 0, max 6, min vertex 0, "

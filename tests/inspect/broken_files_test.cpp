@@ -13,8 +13,8 @@
 namespace {
 
 // Offsets in the file of RootAndArm(): one material, no texture, 8 vertices and normals.
-constexpr std::size_t kVertexCountAt = 3 + 4 + 4 + 42 + 4;            // 57
-constexpr std::size_t kNormalCountAt = kVertexCountAt + 4 + 8 * 12;   // 157
+constexpr std::size_t kVertexCountAt = 3 + 4 + 4 + 42 + 4;             // 57
+constexpr std::size_t kNormalCountAt = kVertexCountAt + 4 + 8 * 12;    // 157
 constexpr std::size_t kFirstFaceAt = kNormalCountAt + 4 + 8 * 12 + 4;  // 261
 
 void PutInt32(std::string& bytes, std::size_t at, std::int32_t value) {
@@ -49,8 +49,9 @@ TEST(BrokenMesh, TruncatedCountBadIndexAndMissingTextureAreNamed) {
 
     InspectRun run = InspectOne(dir, "cut.ply", good.substr(0, 200));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(Problem(run), "normal count 8 needs at least 96 bytes, the file has 39 left "
-                            "(at byte 157)");
+    EXPECT_EQ(Problem(run),
+              "normal count 8 needs at least 96 bytes, the file has 39 left "
+              "(at byte 157)");
 
     std::string bytes = good;
     PutInt32(bytes, kVertexCountAt, 0);
@@ -110,9 +111,10 @@ TEST(BrokenAnimation, BadMagicAndCountsAreNamed) {
 
     run = InspectOne(dir, "cut.anm", good.substr(0, good.size() - 1));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(Problem(run), "track 1: node name longer than 127 characters, or the file ends "
-                            "inside the track (at byte " + std::to_string(countsAt + 4 + 5 + 3 * 48) +
-                            ")");
+    EXPECT_EQ(Problem(run),
+              "track 1: node name longer than 127 characters, or the file ends "
+              "inside the track (at byte " +
+                  std::to_string(countsAt + 4 + 5 + 3 * 48) + ")");
 }
 
 // Caches written by the real models beside a mesh without textures (no OpenGL needed).
@@ -135,8 +137,8 @@ class BrokenCaches : public ::testing::Test {
 };
 
 TEST_F(BrokenCaches, TruncatedBoundsFilesNameTheRecordAndItsOffset) {
-    const InspectRun good = RunInspect({dir.File("arm.kdt"), dir.File("wave.kdt"),
-                                        dir.File("arm.prs")});
+    const InspectRun good =
+        RunInspect({dir.File("arm.kdt"), dir.File("wave.kdt"), dir.File("arm.prs")});
     EXPECT_EQ(good.status, 0) << good.output;
 
     const std::string prop = dir.Read("arm.kdt");
@@ -144,8 +146,9 @@ TEST_F(BrokenCaches, TruncatedBoundsFilesNameTheRecordAndItsOffset) {
     InspectRun run = InspectOne(dir, "arm.kdt", prop.substr(0, 100));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find(": prop bounds\n"), std::string::npos);
-    EXPECT_EQ(Problem(run), "a record of 148 bytes should start here, but 100 bytes are left "
-                            "for it (at byte 0)");
+    EXPECT_EQ(Problem(run),
+              "a record of 148 bytes should start here, but 100 bytes are left "
+              "for it (at byte 0)");
 
     // Per frame: the root, Root's leaf, Root's group and Arm's leaf, 152 bytes each.
     const std::string actor = dir.Read("wave.kdt");
@@ -153,9 +156,10 @@ TEST_F(BrokenCaches, TruncatedBoundsFilesNameTheRecordAndItsOffset) {
     run = InspectOne(dir, "wave.kdt", actor.substr(0, actor.size() - 10));
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find(": actor bounds\n"), std::string::npos);
-    EXPECT_EQ(Problem(run), "frame 2: child count 1 needs at least 152 bytes, but 142 are left "
-                            "for them (at byte " + std::to_string(4 + 2 * 608 + 3 * 152 - 4) +
-                            ")");
+    EXPECT_EQ(Problem(run),
+              "frame 2: child count 1 needs at least 152 bytes, but 142 are left "
+              "for them (at byte " +
+                  std::to_string(4 + 2 * 608 + 3 * 152 - 4) + ")");
 
     std::string bytes = actor;
     PutInt32(bytes, 0, 4);
@@ -196,8 +200,9 @@ TEST(BrokenImages, BadHeadersNameTheField) {
 
     bytes = std::string(tga.begin(), tga.end());
     run = InspectOne(dir, "cut.tga", bytes.substr(0, bytes.size() - 1));
-    EXPECT_EQ(Problem(run), "4 x 2 pixels of 3 bytes cannot fit in the 23 bytes after the "
-                            "header (at byte 18)");
+    EXPECT_EQ(Problem(run),
+              "4 x 2 pixels of 3 bytes cannot fit in the 23 bytes after the "
+              "header (at byte 18)");
 
     const std::vector<std::uint8_t> bmp = EncodeBmp24(4, 2, pixels);
     bytes = std::string(bmp.begin(), bmp.end());
@@ -233,8 +238,9 @@ TEST(BrokenText, DescriptorsAndStatisticsSayWhichLine) {
     EXPECT_NE(Problem(run).find("line 4 \"axhp\" is no key"), std::string::npos) << run.output;
 
     run = InspectOne(dir, "gun82stats.txt", "maxammo\nmany\n");
-    EXPECT_EQ(Problem(run), "line 1: the value after this key is no number; reading stopped "
-                            "there");
+    EXPECT_EQ(Problem(run),
+              "line 1: the value after this key is no number; reading stopped "
+              "there");
 
     run = InspectOne(dir, "notes.txt", "just some words\n");
     EXPECT_EQ(run.status, 1);

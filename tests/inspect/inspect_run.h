@@ -14,7 +14,8 @@ struct InspectRun {
 
 inline std::string Quoted(const std::string& arg) {
     std::string quoted = "'";
-    for (char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    for (char c : arg)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
@@ -23,12 +24,15 @@ inline std::string Quoted(const std::string& arg) {
 inline InspectRun RunInspect(const std::vector<std::string>& args, bool withErrors = false,
                              const std::string& pipeTo = "") {
     std::string command = VORN_INSPECT;
-    for (const std::string& arg : args) command += " " + Quoted(arg);
+    for (const std::string& arg : args)
+        command += " " + Quoted(arg);
     command += withErrors ? " 2>&1" : " 2>/dev/null";
-    if (!pipeTo.empty()) command += " | " + pipeTo;
+    if (!pipeTo.empty())
+        command += " | " + pipeTo;
     InspectRun run;
     std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
+    if (pipe == nullptr)
+        return run;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
         run.output.append(buffer, n);
@@ -42,8 +46,10 @@ inline InspectRun RunInspect(const std::vector<std::string>& args, bool withErro
 // `assertion` (Python, with `docs` the parsed documents) must hold. Exit status 0 when it does.
 inline std::string PythonJsonCheck(const std::string& assertion) {
     return "python3 -c " +
-           Quoted("import json,sys\n"
-                  "docs=[json.loads(l) for l in sys.stdin if l.strip()]\n"
-                  "assert " + assertion + ", docs\n") +
+           Quoted(
+               "import json,sys\n"
+               "docs=[json.loads(l) for l in sys.stdin if l.strip()]\n"
+               "assert " +
+               assertion + ", docs\n") +
            " >/dev/null 2>&1; echo $?";
 }

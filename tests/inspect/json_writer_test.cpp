@@ -19,10 +19,10 @@ TEST(JsonString, EscapesQuotesBackslashesAndControlCharacters) {
 }
 
 TEST(JsonString, KeepsUtf8AndWritesOtherBytesAsLatin1) {
-    EXPECT_EQ(JsonString("caf\xC3\xA9"), "\"caf\xC3\xA9\"");       // valid: kept
-    EXPECT_EQ(JsonString("caf\xE9"), "\"caf\\u00E9\"");             // a lone Latin-1 byte
-    EXPECT_EQ(JsonString("\xC3"), "\"\\u00C3\"");                   // cut sequence
-    EXPECT_EQ(JsonString("\xC0\xAF"), "\"\\u00C0\\u00AF\"");        // overlong
+    EXPECT_EQ(JsonString("caf\xC3\xA9"), "\"caf\xC3\xA9\"");             // valid: kept
+    EXPECT_EQ(JsonString("caf\xE9"), "\"caf\\u00E9\"");                  // a lone Latin-1 byte
+    EXPECT_EQ(JsonString("\xC3"), "\"\\u00C3\"");                        // cut sequence
+    EXPECT_EQ(JsonString("\xC0\xAF"), "\"\\u00C0\\u00AF\"");             // overlong
     EXPECT_EQ(JsonString("\xED\xA0\x80"), "\"\\u00ED\\u00A0\\u0080\"");  // surrogate
 }
 
@@ -58,7 +58,8 @@ TEST(JsonReport, DeepNodeTreesAreCutAtSixtyFourLevels) {
     TempDir dir;
     MeshSource source = RootAndArm();
     std::int32_t parent = 1;
-    for (int i = 0; i < 100; ++i) parent = source.AddNode("N" + std::to_string(i), parent);
+    for (int i = 0; i < 100; ++i)
+        parent = source.AddNode("N" + std::to_string(i), parent);
     source.AddNode("Last", -1);  // a second root after the deep chain is still shown
     ASSERT_TRUE(WriteMeshFile(dir.File("deep.ply"), source));
     const InspectRun text = RunInspect({dir.File("deep.ply")});

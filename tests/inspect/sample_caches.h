@@ -48,7 +48,8 @@ inline void WriteActorBounds(const Mesh& mesh, const std::string& animationPath,
         std::int32_t count = 0;
         auto nodes = model.BuildNodeBounds(mesh.root, count, mesh.vertices);
         root.AdoptChildren(std::move(nodes), count);
-        for (std::int32_t i = 0; i < root.childCount; ++i) root.Merge(root.children[i]);
+        for (std::int32_t i = 0; i < root.childCount; ++i)
+            root.Merge(root.children[i]);
         root.tag = static_cast<std::int32_t>(NameHash(boundsName.c_str()));
         ASSERT_EQ(root.SerializeTagged(file, true), 1);
     }

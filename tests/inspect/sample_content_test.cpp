@@ -51,8 +51,8 @@ TEST_F(SampleContent, AnimationsShowFramesAndTracks) {
 }
 
 TEST_F(SampleContent, ImagesShowSizeTypeAndDepth) {
-    const InspectRun run = RunInspect({File("plate.tga"), File("stripe.tga"), File("panel.bmp"),
-                                       File("gunskin.tga")});
+    const InspectRun run =
+        RunInspect({File("plate.tga"), File("stripe.tga"), File("panel.bmp"), File("gunskin.tga")});
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("  width: 64\n  height: 64\n  type: 10\n  type name: run-length"),
               std::string::npos)
@@ -63,8 +63,8 @@ TEST_F(SampleContent, ImagesShowSizeTypeAndDepth) {
 }
 
 TEST_F(SampleContent, TextFilesAreToldApartByContent) {
-    const InspectRun run = RunInspect({File("kordax.txt"), File("gun82.txt"),
-                                       File("kordaxstats.txt"), File("gun82stats.txt")});
+    const InspectRun run = RunInspect(
+        {File("kordax.txt"), File("gun82.txt"), File("kordaxstats.txt"), File("gun82stats.txt")});
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find(": descriptor\n  model: actor\n  mesh: kordax.ply\n"
                               "  animation count: 3\n  animations: idle.anm, walk.anm, aim.anm\n"),
@@ -85,14 +85,14 @@ TEST_F(SampleContent, TextFilesAreToldApartByContent) {
 TEST_F(SampleContent, CachesAreCheckedAgainstTheirMeshesAndAnimations) {
     const InspectRun run = RunInspect({File("kordax.prs"), File("gun82.kdt"), File("walk.kdt")});
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_NE(run.output.find(File("kordax.prs") + ": face groups\n  mesh: " +
-                              File("kordax.ply") + "\n"),
-              std::string::npos)
+    EXPECT_NE(
+        run.output.find(File("kordax.prs") + ": face groups\n  mesh: " + File("kordax.ply") + "\n"),
+        std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find(File("gun82.kdt") + ": prop bounds\n  mesh: " + File("gun82.ply")),
               std::string::npos);
-    EXPECT_NE(run.output.find(File("walk.kdt") + ": actor bounds\n  mesh: " +
-                              File("kordax.ply") + "\n  frames: 60\n"),
+    EXPECT_NE(run.output.find(File("walk.kdt") + ": actor bounds\n  mesh: " + File("kordax.ply") +
+                              "\n  frames: 60\n"),
               std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("- axis x, min "), std::string::npos);
@@ -107,29 +107,28 @@ TEST_F(SampleContent, TheWholeFolderChecksValid) {
 }
 
 TEST_F(SampleContent, JsonHasOneDocumentPerFileWithTheSameFigures) {
-    const InspectRun run =
-        RunInspect({"--json", File("kordax.ply"), File("idle.anm"), File("stripe.tga"),
-                    File("gun82.kdt"), File("kordax.txt")},
-                   false,
-                   PythonJsonCheck(
-                       "len(docs)==5 and all(d['valid'] and d['problems']==[] for d in docs) and "
-                       "docs[0]['kind']=='mesh' and docs[0]['summary']['vertices']==436 and "
-                       "docs[0]['summary']['node tree'][0]['name']=='Pelvis' and "
-                       "docs[1]['summary']['frames']==90 and "
-                       "docs[1]['summary']['track list'][0]['node']=='Torso' and "
-                       "docs[2]['summary']['width']==64 and docs[2]['summary']['type']==10 and "
-                       "docs[3]['kind']=='prop bounds' and "
-                       "len(docs[3]['summary']['root slabs'])==9 and "
-                       "docs[4]['summary']['animations']==['idle.anm','walk.anm','aim.anm']"));
+    const InspectRun run = RunInspect(
+        {"--json", File("kordax.ply"), File("idle.anm"), File("stripe.tga"), File("gun82.kdt"),
+         File("kordax.txt")},
+        false,
+        PythonJsonCheck("len(docs)==5 and all(d['valid'] and d['problems']==[] for d in docs) and "
+                        "docs[0]['kind']=='mesh' and docs[0]['summary']['vertices']==436 and "
+                        "docs[0]['summary']['node tree'][0]['name']=='Pelvis' and "
+                        "docs[1]['summary']['frames']==90 and "
+                        "docs[1]['summary']['track list'][0]['node']=='Torso' and "
+                        "docs[2]['summary']['width']==64 and docs[2]['summary']['type']==10 and "
+                        "docs[3]['kind']=='prop bounds' and "
+                        "len(docs[3]['summary']['root slabs'])==9 and "
+                        "docs[4]['summary']['animations']==['idle.anm','walk.anm','aim.anm']"));
     EXPECT_EQ(run.output, "0\n");
 }
 
 TEST_F(SampleContent, CheckWithJsonGivesEveryFileLookedAt) {
-    const InspectRun run = RunInspect(
-        {"--json", "--check", dir->Path().string()}, false,
-        PythonJsonCheck("len(docs)==16 and all(d['valid'] for d in docs) and "
-                        "[d['kind'] for d in docs][:5]==['weapon stats','weapon stats',"
-                        "'robot stats','descriptor','mesh']"));
+    const InspectRun run =
+        RunInspect({"--json", "--check", dir->Path().string()}, false,
+                   PythonJsonCheck("len(docs)==16 and all(d['valid'] for d in docs) and "
+                                   "[d['kind'] for d in docs][:5]==['weapon stats','weapon stats',"
+                                   "'robot stats','descriptor','mesh']"));
     EXPECT_EQ(run.output, "0\n");
 }
 

@@ -10,7 +10,7 @@
 namespace {
 
 class ActorPose : public ::testing::Test {
-protected:
+  protected:
     void Load(const MeshSource& mesh, const std::vector<AnimationSource>& animations) {
         ASSERT_TRUE(WriteMeshFile(dir.File("m.ply"), mesh));
         ASSERT_EQ(model.LoadMesh(dir.File("m.ply"), defaultTextureParams), 1);
@@ -101,8 +101,7 @@ TEST_F(ActorPose, AVertexWithoutANormalIsMovedAndOutOfRangeRequestsTouchNothing)
     EXPECT_EQ(Pose(0, -1), 0);
     EXPECT_EQ(Pose(1, 0), 0);
     std::vector<Vec3> small(2);
-    EXPECT_EQ(model.PoseNodes(0, 0, model.mesh->root, small, normals, {}, {},
-                              Transform::Identity),
+    EXPECT_EQ(model.PoseNodes(0, 0, model.mesh->root, small, normals, {}, {}, Transform::Identity),
               0);
     EXPECT_EQ(vertices, posed);
 }
@@ -136,7 +135,8 @@ TEST_F(ActorPose, SharedNormalsAndRepeatedVerticesArePlacedOnceFromTheBindPose) 
     MeshSource s = RootAndArm();
     // Every corner of the arm's quad uses normal 4 (one normal per face, as exporters write
     // flat faces), and the arm lists vertex 4 twice.
-    for (int k = 0; k < 4; ++k) s.faces[1].normal[k] = 4;
+    for (int k = 0; k < 4; ++k)
+        s.faces[1].normal[k] = 4;
     s.normals[4] = {1, 0, 0};
     s.nodes[1].vertices.push_back(4);
     Load(s, {Constant({"Arm"}, 1, kQuarterTurnZ)});
@@ -191,7 +191,8 @@ TEST_F(ActorPose, CopyUnposedFillsOnlyWhatNoNodeOwns) {
 TEST_F(ActorPose, AHierarchyThousandsOfLevelsDeepPosesWithoutRecursion) {
     MeshSource s = OneMaterial();
     std::int32_t parent = -1;
-    for (int i = 0; i < 20000; ++i) parent = s.AddNode("N" + std::to_string(i), parent);
+    for (int i = 0; i < 20000; ++i)
+        parent = s.AddNode("N" + std::to_string(i), parent);
     AddQuad(s, {0, 0, 0}, parent);
     Load(s, {Constant({"N0"}, 1, kShiftX)});
     EXPECT_EQ(Pose(0, 0), 1);

@@ -29,8 +29,10 @@ struct ExpectedBox {
             const float values[9] = {v.x,       v.y,       v.z,       v.x + v.y, v.y - v.x,
                                      v.x + v.z, v.z - v.x, v.y + v.z, v.y - v.z};
             for (int k = 0; k < 9; ++k) {
-                if (values[k] < b.min[k]) b.min[k] = values[k], b.minVertex[k] = i;
-                if (values[k] > b.max[k]) b.max[k] = values[k], b.maxVertex[k] = i;
+                if (values[k] < b.min[k])
+                    b.min[k] = values[k], b.minVertex[k] = i;
+                if (values[k] > b.max[k])
+                    b.max[k] = values[k], b.maxVertex[k] = i;
             }
         }
         return b;
@@ -38,8 +40,10 @@ struct ExpectedBox {
 
     ExpectedBox& Merge(const ExpectedBox& o) {
         for (int k = 0; k < 9; ++k) {
-            if (o.min[k] < min[k]) min[k] = o.min[k], minVertex[k] = o.minVertex[k];
-            if (o.max[k] > max[k]) max[k] = o.max[k], maxVertex[k] = o.maxVertex[k];
+            if (o.min[k] < min[k])
+                min[k] = o.min[k], minVertex[k] = o.minVertex[k];
+            if (o.max[k] > max[k])
+                max[k] = o.max[k], maxVertex[k] = o.maxVertex[k];
         }
         return *this;
     }

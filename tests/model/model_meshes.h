@@ -16,7 +16,8 @@ inline void AddQuad(MeshSource& s, const Vec3& origin, std::int32_t node) {
         s.normals.push_back({0, 0, 1});
         face.vertex[k] = base + k;
         face.normal[k] = base + k;
-        if (node >= 0) s.nodes[static_cast<std::size_t>(node)].vertices.push_back(base + k);
+        if (node >= 0)
+            s.nodes[static_cast<std::size_t>(node)].vertices.push_back(base + k);
     }
     s.faces.push_back(face);
 }
@@ -42,6 +43,7 @@ inline AnimationSource Constant(const std::vector<std::string>& nodes, int frame
                                 const Transform& key) {
     AnimationSource a;
     a.name = "constant";
-    for (const auto& n : nodes) a.tracks.push_back({n, std::vector<Transform>(frames, key)});
+    for (const auto& n : nodes)
+        a.tracks.push_back({n, std::vector<Transform>(frames, key)});
     return a;
 }

@@ -14,7 +14,8 @@ namespace {
 MeshSource Strip(int faces) {
     MeshSource s = OneMaterial();
     const auto root = s.AddNode("Gun", -1);
-    for (int i = 0; i < faces; ++i) AddQuad(s, {2.0f * static_cast<float>(i), 0, 0}, root);
+    for (int i = 0; i < faces; ++i)
+        AddQuad(s, {2.0f * static_cast<float>(i), 0, 0}, root);
     s.vertices.push_back({-50, 70, 3});
     return s;
 }
@@ -32,7 +33,8 @@ struct Prop {
 
 std::vector<int> AllIndices(const MeshSource& s) {
     std::vector<int> all(s.vertices.size());
-    for (std::size_t i = 0; i < all.size(); ++i) all[i] = static_cast<int>(i);
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = static_cast<int>(i);
     return all;
 }
 
@@ -88,7 +90,8 @@ TEST(PropModel, AnInvalidFileIsRebuiltAtEveryTruncationAndWithTrailingBytes) {
     std::string badIndex = good;
     badIndex[11] = 0x40;  // slab 0's min-vertex index, now far past the vertices
     std::vector<std::string> broken = {good + "z", badIndex};
-    for (std::size_t cut = 0; cut < good.size(); cut += 37) broken.push_back(good.substr(0, cut));
+    for (std::size_t cut = 0; cut < good.size(); cut += 37)
+        broken.push_back(good.substr(0, cut));
     for (const std::string& bytes : broken) {
         p.dir.Write("gun.kdt", bytes);
         PropModel m;

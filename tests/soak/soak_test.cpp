@@ -35,23 +35,25 @@ std::size_t AllocatedBytes() {
 #endif
 }
 
-bool Finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool Finite(const Vec3& v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // How far three axes are from an orthonormal frame: the largest |dot| of two of them and the
 // largest | |axis| - 1 |.
 float Skew(const Vec3& x, const Vec3& y, const Vec3& z) {
     const float dots = std::max({std::fabs(Dot(x, y)), std::fabs(Dot(y, z)), std::fabs(Dot(x, z))});
-    const float lengths = std::max({std::fabs(x.Length() - 1), std::fabs(y.Length() - 1),
-                                    std::fabs(z.Length() - 1)});
+    const float lengths =
+        std::max({std::fabs(x.Length() - 1), std::fabs(y.Length() - 1), std::fabs(z.Length() - 1)});
     return std::max(dots, lengths);
 }
 
 // Every key the scene reads, apart from Escape.
-constexpr std::uint8_t kKeys[] = {
-    DIK_W,    DIK_S,      DIK_A,    DIK_D,     DIK_Q,    DIK_E,  DIK_Z,    DIK_X,
-    DIK_UP,   DIK_DOWN,   DIK_LEFT, DIK_RIGHT, DIK_HOME, DIK_END, DIK_PRIOR, DIK_NEXT,
-    DIK_INSERT, DIK_DELETE, DIK_H,  DIK_J,     DIK_K,    DIK_U,  DIK_I,    DIK_Y,
-    DIK_N,    DIK_L,      DIK_O,    DIK_R};
+constexpr std::uint8_t kKeys[] = {DIK_W,    DIK_S,   DIK_A,     DIK_D,    DIK_Q,      DIK_E,
+                                  DIK_Z,    DIK_X,   DIK_UP,    DIK_DOWN, DIK_LEFT,   DIK_RIGHT,
+                                  DIK_HOME, DIK_END, DIK_PRIOR, DIK_NEXT, DIK_INSERT, DIK_DELETE,
+                                  DIK_H,    DIK_J,   DIK_K,     DIK_U,    DIK_I,      DIK_Y,
+                                  DIK_N,    DIK_L,   DIK_O,     DIK_R};
 
 TEST(Soak, ARandomRunStaysFiniteOrthonormalAndInTheSameMemory) {
     OffscreenContext context;
@@ -85,15 +87,18 @@ TEST(Soak, ARandomRunStaysFiniteOrthonormalAndInTheSameMemory) {
         int visibleFrames = 0;
         WindowMessage message;
         for (int frame = 0; frame < kFrames; ++frame) {
-            if (frame == kFrames / 2) orbitMode = true;
+            if (frame == kFrames / 2)
+                orbitMode = true;
             for (std::size_t k = 0; k < sizeof kKeys; ++k) {
                 if (chance(random) < 0.05f) {
                     held[k] = !held[k];
                     held[k] ? platform.QueueKeyDown(kKeys[k]) : platform.QueueKeyUp(kKeys[k]);
                 }
             }
-            if (chance(random) < 0.5f) platform.QueueMouseMove(step(random), step(random));
-            if (chance(random) < 0.05f) platform.QueueWheel(step(random) / 5);
+            if (chance(random) < 0.5f)
+                platform.QueueMouseMove(step(random), step(random));
+            if (chance(random) < 0.05f)
+                platform.QueueWheel(step(random) / 5);
             platform.QueueIdle();
             if (frame % 300 == 0) {
                 // Thrust soon takes the robot out of sight; it is brought back before the camera
@@ -101,13 +106,15 @@ TEST(Soak, ARandomRunStaysFiniteOrthonormalAndInTheSameMemory) {
                 app.robot->position = app.camera.position - app.camera.orientation.Row(2) * 300.0f;
                 app.robot->velocity = Vec3::Zero;
             }
-            while (platform.PeekMessage(message)) app.HandleMessage(app.window, message);
+            while (platform.PeekMessage(message))
+                app.HandleMessage(app.window, message);
             app.StepFrame();
             glFinish();  // the scripted swap presents nothing; finishing stands in for it
 
             const Camera& camera = app.camera;
             const Kordax& robot = *app.robot;
-            if (robot.IsVisible(camera) != 0) ++visibleFrames;
+            if (robot.IsVisible(camera) != 0)
+                ++visibleFrames;
             ASSERT_TRUE(Finite(camera.position) && Finite(camera.target)) << "frame " << frame;
             ASSERT_TRUE(Finite(robot.position) && Finite(robot.velocity)) << "frame " << frame;
             const float cameraSkew = Skew(camera.orientation.Row(0), camera.orientation.Row(1),
@@ -123,10 +130,11 @@ TEST(Soak, ARandomRunStaysFiniteOrthonormalAndInTheSameMemory) {
                 peak = std::max(peak, AllocatedBytes());
             }
         }
-        std::printf("soak: %d frames, %d with the robot drawn, camera skew %.3g, robot axes "
-                    "skew %.3g, heap peaks %zu and %zu bytes\n",
-                    kFrames, visibleFrames, static_cast<double>(worstCamera),
-                    static_cast<double>(worstRobot), firstPeak, secondPeak);
+        std::printf(
+            "soak: %d frames, %d with the robot drawn, camera skew %.3g, robot axes "
+            "skew %.3g, heap peaks %zu and %zu bytes\n",
+            kFrames, visibleFrames, static_cast<double>(worstCamera),
+            static_cast<double>(worstRobot), firstPeak, secondPeak);
         EXPECT_GT(visibleFrames, kFrames / 10);
         EXPECT_LT(worstRobot, 1e-3f);
         EXPECT_LE(secondPeak, firstPeak + 256 * 1024);

@@ -30,7 +30,8 @@ class FolderCheck {
                            ", but it describes " + (d.kind == "actor" ? "an actor" : "a prop"));
         }
         Add(std::move(report));
-        if (!read) return;
+        if (!read)
+            return;
         if (d.kind == "actor") {
             Actor(d, std::string(role) == "robot");
         } else {
@@ -66,7 +67,8 @@ class FolderCheck {
 
     void FaceGroups(const std::string& meshName, const Mesh& mesh) {
         const std::string groups = Path(StripExtension(meshName) + ".prs");
-        if (IsRegularFile(groups)) Add(InspectFaceGroups(groups, Of(mesh, meshName)));
+        if (IsRegularFile(groups))
+            Add(InspectFaceGroups(groups, Of(mesh, meshName)));
     }
 
     void Actor(const Descriptor& d, bool robot) {
@@ -84,7 +86,8 @@ class FolderCheck {
             const bool loaded = report.Valid();
             Add(std::move(report));
             const std::string boundsName = StripExtension(name) + ".kdt";
-            if (!loaded || !IsRegularFile(Path(boundsName))) continue;
+            if (!loaded || !IsRegularFile(Path(boundsName)))
+                continue;
             Neighbours n = Of(mesh, d.mesh);
             n.frames = animation.frameCount;
             n.gameName = boundsName;
@@ -94,9 +97,11 @@ class FolderCheck {
 
     void Prop(const Descriptor& d) {
         Mesh mesh;
-        if (!LoadMesh(d.mesh, mesh, false)) return;
+        if (!LoadMesh(d.mesh, mesh, false))
+            return;
         const std::string bounds = StripExtension(d.mesh) + ".kdt";
-        if (IsRegularFile(Path(bounds))) Add(InspectPropBounds(Path(bounds), Of(mesh, d.mesh)));
+        if (IsRegularFile(Path(bounds)))
+            Add(InspectPropBounds(Path(bounds), Of(mesh, d.mesh)));
         FaceGroups(d.mesh, mesh);
     }
 

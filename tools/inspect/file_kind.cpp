@@ -27,16 +27,21 @@ enum class TextKind { kDescriptor, kRobotStats, kWeaponStats, kUnknown };
 // spacing, so that a misspelt descriptor is still reported as one) or the keys it holds.
 TextKind ClassifyText(const std::string& path) {
     const std::string base = BaseName(path);
-    if (base == "kordax.txt" || base == "gun82.txt") return TextKind::kDescriptor;
-    if (base == "kordaxstats.txt") return TextKind::kRobotStats;
-    if (base == "gun82stats.txt" || base == "gun83stats.txt") return TextKind::kWeaponStats;
+    if (base == "kordax.txt" || base == "gun82.txt")
+        return TextKind::kDescriptor;
+    if (base == "kordaxstats.txt")
+        return TextKind::kRobotStats;
+    if (base == "gun82stats.txt" || base == "gun83stats.txt")
+        return TextKind::kWeaponStats;
     auto text = OpenTextFile(path);
-    if (!text) return TextKind::kUnknown;
+    if (!text)
+        return TextKind::kUnknown;
     std::string line;
     int robotKeys = 0, weaponKeys = 0;
     for (int number = 1; std::getline(*text, line); ++number) {
         const std::string key = Trimmed(line);
-        if (number == 1 && (key == "actor" || key == "prop")) return TextKind::kDescriptor;
+        if (number == 1 && (key == "actor" || key == "prop"))
+            return TextKind::kDescriptor;
         for (const char* k : {"maxthrust", "maxturn", "maxep", "epburnrate", "maxhp"}) {
             robotKeys += key == k ? 1 : 0;
         }
@@ -44,7 +49,8 @@ TextKind ClassifyText(const std::string& path) {
             weaponKeys += key == k ? 1 : 0;
         }
     }
-    if (robotKeys == 0 && weaponKeys == 0) return TextKind::kUnknown;
+    if (robotKeys == 0 && weaponKeys == 0)
+        return TextKind::kUnknown;
     return robotKeys >= weaponKeys ? TextKind::kRobotStats : TextKind::kWeaponStats;
 }
 
@@ -95,8 +101,9 @@ FileReport InspectText(const std::string& path) {
             break;
     }
     FileReport report(path, "unknown");
-    report.Problem("neither a descriptor (first line \"actor\" or \"prop\") nor a statistics "
-                   "file (no key line of either kind)");
+    report.Problem(
+        "neither a descriptor (first line \"actor\" or \"prop\") nor a statistics "
+        "file (no key line of either kind)");
     return report;
 }
 
@@ -109,7 +116,8 @@ FileReport InspectFile(const std::string& path) {
         return report;
     }
     const std::string extension = GetExtension(path).value_or("");
-    if (extension == "ply") return InspectMesh(path);
+    if (extension == "ply")
+        return InspectMesh(path);
     if (extension == "anm") {
         const FoundNeighbours found = NeighboursOfAnimation(path);
         return InspectAnimation(path, found.neighbours);
@@ -118,10 +126,14 @@ FileReport InspectFile(const std::string& path) {
         const FoundNeighbours found = NeighboursOfFaceGroups(path);
         return InspectFaceGroups(path, found.neighbours);
     }
-    if (extension == "kdt") return InspectBounds(path);
-    if (extension == "tga") return InspectTga(path);
-    if (extension == "bmp") return InspectBmp(path);
-    if (extension == "txt") return InspectText(path);
+    if (extension == "kdt")
+        return InspectBounds(path);
+    if (extension == "tga")
+        return InspectTga(path);
+    if (extension == "bmp")
+        return InspectBmp(path);
+    if (extension == "txt")
+        return InspectText(path);
     FileReport report(path, "unknown");
     report.Problem("unrecognised extension: none of ply, anm, prs, kdt, tga, bmp, txt");
     return report;

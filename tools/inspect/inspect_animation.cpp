@@ -20,7 +20,8 @@ FileReport InspectAnimation(const std::string& path, const Neighbours& neighbour
         Value& item = tracks.Append(Value::Object());
         item.Set("node", animation.trackNames[t]);
         item.Set("hash", Value::Hash(animation.trackHashes[t]));
-        if (neighbours.mesh != nullptr && neighbours.mesh->FindNode(animation.trackHashes[t]) == nullptr) {
+        if (neighbours.mesh != nullptr &&
+            neighbours.mesh->FindNode(animation.trackHashes[t]) == nullptr) {
             report.Note("track " + std::to_string(t) + " moves \"" + animation.trackNames[t] +
                         "\", which " + neighbours.meshPath + " has no node of");
         }
@@ -36,6 +37,7 @@ FileReport InspectAnimation(const std::string& path, const Neighbours& neighbour
         report.Note(std::to_string(animation.trailingBytes) +
                     " bytes after the last track are ignored");
     }
-    if (loaded != nullptr) *loaded = std::move(animation);
+    if (loaded != nullptr)
+        *loaded = std::move(animation);
     return report;
 }

@@ -21,8 +21,10 @@ struct TreeSize {
 void Measure(const Zt18DOP& node, int level, TreeSize& size) {
     ++size.nodes;
     size.depth = std::max(size.depth, level + 1);
-    if (node.childCount == 0) ++size.leaves;
-    for (std::int32_t i = 0; i < node.childCount; ++i) Measure(node.children[i], level + 1, size);
+    if (node.childCount == 0)
+        ++size.leaves;
+    for (std::int32_t i = 0; i < node.childCount; ++i)
+        Measure(node.children[i], level + 1, size);
 }
 
 Value Slabs(const Zt18DOP& node) {
@@ -89,12 +91,14 @@ FileReport InspectActorBounds(const std::string& path, const Neighbours& neighbo
     for (const Zt18DOP& root : roots) {
         TreeSize size;
         Measure(root, 0, size);
-        if (size.nodes > largest.nodes) largest.nodes = size.nodes;
+        if (size.nodes > largest.nodes)
+            largest.nodes = size.nodes;
         largest.leaves = std::max(largest.leaves, size.leaves);
         largest.depth = std::max(largest.depth, size.depth);
     }
     SetSize(s, largest);  // per frame, the largest
-    if (roots.empty()) return report;
+    if (roots.empty())
+        return report;
     const Zt18DOP& first = roots.front();
     s.Set("root tag", Value::Hash(static_cast<std::uint32_t>(first.tag)));
     s.Set("root children", first.childCount);

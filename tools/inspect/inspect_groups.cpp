@@ -8,7 +8,8 @@ namespace {
 
 Value Colour(const float (&c)[3]) {
     Value list = Value::List();
-    for (float v : c) list.Append(Value::Real(v));
+    for (float v : c)
+        list.Append(Value::Real(v));
     return list;
 }
 

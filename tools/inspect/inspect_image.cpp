@@ -51,7 +51,8 @@ FileReport InspectTga(const std::string& path) {
         s.Set("id length", image.idLength);
         s.Set("image descriptor", image.imageDescriptor);
     }
-    if (!ok) report.Problem(error);
+    if (!ok)
+        report.Problem(error);
     return report;
 }
 

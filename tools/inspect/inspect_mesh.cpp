@@ -12,7 +12,8 @@ namespace {
 
 Value Colour(const float (&c)[3]) {
     Value list = Value::List();
-    for (float v : c) list.Append(Value::Real(v));
+    for (float v : c)
+        list.Append(Value::Real(v));
     return list;
 }
 
@@ -72,7 +73,8 @@ Value NodeTree(const Mesh& mesh, FileReport& report) {
     std::int64_t hidden = 0;
     for (const auto& owned : mesh.nodes) {
         const MeshNode* node = owned.get();
-        while (!open.empty() && open.back().first != node->parent) open.pop_back();
+        while (!open.empty() && open.back().first != node->parent)
+            open.pop_back();
         Value* parent = open.empty() ? nullptr : open.back().second;
         if (open.size() >= kShownLevels || (!open.empty() && parent == nullptr)) {
             ++hidden;
@@ -86,7 +88,8 @@ Value NodeTree(const Mesh& mesh, FileReport& report) {
         Value* siblings = &roots;
         if (parent != nullptr) {
             siblings = parent->Find("children");
-            if (siblings == nullptr) siblings = &parent->Set("children", Value::List());
+            if (siblings == nullptr)
+                siblings = &parent->Set("children", Value::List());
         }
         open.emplace_back(node, &siblings->Append(std::move(item)));
     }
@@ -99,18 +102,22 @@ Value NodeTree(const Mesh& mesh, FileReport& report) {
 
 void NoteVertexUse(const Mesh& mesh, FileReport& report) {
     std::int64_t unused = 0;
-    for (std::int32_t n : mesh.vertexToNormal) unused += n < 0 ? 1 : 0;
-    if (unused > 0) report.Note(std::to_string(unused) + " vertices are used by no face");
+    for (std::int32_t n : mesh.vertexToNormal)
+        unused += n < 0 ? 1 : 0;
+    if (unused > 0)
+        report.Note(std::to_string(unused) + " vertices are used by no face");
     std::vector<int> owners(mesh.vertices.size(), 0);
     for (const auto& node : mesh.nodes) {
-        for (std::int32_t v : node->vertices) ++owners[static_cast<std::size_t>(v)];
+        for (std::int32_t v : node->vertices)
+            ++owners[static_cast<std::size_t>(v)];
     }
     std::int64_t none = 0, several = 0;
     for (int o : owners) {
         none += o == 0 ? 1 : 0;
         several += o > 1 ? 1 : 0;
     }
-    if (none > 0) report.Note(std::to_string(none) + " vertices belong to no node (never posed)");
+    if (none > 0)
+        report.Note(std::to_string(none) + " vertices belong to no node (never posed)");
     if (several > 0) {
         report.Note(std::to_string(several) + " vertices belong to several nodes (posed twice)");
     }
@@ -141,6 +148,7 @@ FileReport InspectMesh(const std::string& path, Mesh* loaded) {
         report.Note(std::to_string(mesh.trailingBytes) + " bytes after the last node are ignored");
     }
     NoteVertexUse(mesh, report);
-    if (loaded != nullptr) *loaded = std::move(mesh);
+    if (loaded != nullptr)
+        *loaded = std::move(mesh);
     return report;
 }

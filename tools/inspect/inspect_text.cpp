@@ -22,7 +22,8 @@ FileReport InspectDescriptor(const std::string& path, Descriptor* loaded) {
         Value& list = s.Set("animations", Value::List());
         long long named = 0;
         for (const std::string& name : d->animations) {
-            if (name.empty()) continue;
+            if (name.empty())
+                continue;
             list.Append(Value::String(name));
             ++named;
         }
@@ -36,7 +37,8 @@ FileReport InspectDescriptor(const std::string& path, Descriptor* loaded) {
                            std::to_string(named) + " names follow");
         }
     }
-    if (loaded != nullptr) *loaded = *d;
+    if (loaded != nullptr)
+        *loaded = *d;
     return report;
 }
 
@@ -60,8 +62,10 @@ void Fields(const std::vector<std::pair<const char*, Value>>& fields, const Stat
     for (const auto& [name, value] : fields) {
         report.summary.Set(name, value);
         bool set = false;
-        for (const StatsReport::Line& key : read.keys) set |= key.text == name;
-        if (!set) report.Note(std::string("\"") + name + "\" is never set: it stays 0");
+        for (const StatsReport::Line& key : read.keys)
+            set |= key.text == name;
+        if (!set)
+            report.Note(std::string("\"") + name + "\" is never set: it stays 0");
     }
 }
 

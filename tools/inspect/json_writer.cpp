@@ -20,10 +20,12 @@ std::size_t Utf8Length(const std::string& text, std::size_t i) {
     } else {
         return 0;
     }
-    if (i + length > text.size()) return 0;
+    if (i + length > text.size())
+        return 0;
     unsigned code = lead & (0x7F >> length);
     for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
         code = (code << 6) | (byte(i + k) & 0x3F);
     }
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
@@ -92,7 +94,8 @@ void Write(const Value& value, std::string& out) {
 
 Value Strings(const std::vector<std::string>& texts) {
     Value list = Value::List();
-    for (const std::string& text : texts) list.Append(Value::String(text));
+    for (const std::string& text : texts)
+        list.Append(Value::String(text));
     return list;
 }
 

@@ -45,7 +45,8 @@ constexpr const char* kHelp =
     "Options:\n"
     "  --json          one JSON document per file, each on its own line (JSON Lines):\n"
     "                  {\"file\", \"kind\", \"valid\", \"problems\": [...], \"notes\": [...],\n"
-    "                  \"summary\": {...}}; infinite slab values are the strings \"inf\", \"-inf\"\n"
+    "                  \"summary\": {...}}; infinite slab values are the strings \"inf\", "
+    "\"-inf\"\n"
     "  --check FOLDER  validates FOLDER the way the demo loads it: \"gun82stats.txt\",\n"
     "                  \"gun83stats.txt\", \"kordaxstats.txt\", then \"kordax.txt\" (the robot,\n"
     "                  an actor) and \"gun82.txt\" (the gun, a prop) and every file they name,\n"
@@ -108,8 +109,10 @@ int main(int argc, char** argv) {
         } else if (options && arg == "--json") {
             json = true;
         } else if (options && arg == "--check") {
-            if (check) return Usage("--check is given twice");
-            if (i + 1 >= argc) return Usage("--check needs a folder");
+            if (check)
+                return Usage("--check is given twice");
+            if (i + 1 >= argc)
+                return Usage("--check needs a folder");
             check = true;
             folder = argv[++i];
         } else if (options && arg.size() > 1 && arg[0] == '-') {
@@ -119,19 +122,22 @@ int main(int argc, char** argv) {
         }
     }
     if (check) {
-        if (!files.empty()) return Usage("--check takes a folder and no files");
+        if (!files.empty())
+            return Usage("--check takes a folder and no files");
         std::error_code ignored;
         if (!std::filesystem::is_directory(folder, ignored)) {
             return Usage(folder + " is not a folder");
         }
         return Check(folder, json);
     }
-    if (files.empty()) return Usage("no file given");
+    if (files.empty())
+        return Usage("no file given");
     int status = kAllValid;
     for (const std::string& file : files) {
         const FileReport report = InspectFile(file);
         Print(report, json);
-        if (!report.Valid()) status = kSomeInvalid;
+        if (!report.Valid())
+            status = kSomeInvalid;
     }
     return status;
 }

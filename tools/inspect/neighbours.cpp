@@ -20,7 +20,8 @@ std::vector<Owner> DescriptorsBeside(const std::string& path) {
     std::vector<std::string> names;
     std::error_code failed;
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    if (folder.empty()) folder = ".";
+    if (folder.empty())
+        folder = ".";
     for (const auto& entry : std::filesystem::directory_iterator(folder, failed)) {
         const std::optional<std::string> extension = GetExtension(entry.path().string());
         if (extension == "txt" && IsRegularFile(entry.path().string())) {
@@ -30,7 +31,8 @@ std::vector<Owner> DescriptorsBeside(const std::string& path) {
     std::sort(names.begin(), names.end());
     std::vector<Owner> owners;
     for (const std::string& name : names) {
-        if (std::optional<Descriptor> d = ReadDescriptorFile(name)) owners.push_back({name, *d});
+        if (std::optional<Descriptor> d = ReadDescriptorFile(name))
+            owners.push_back({name, *d});
     }
     return owners;
 }
@@ -42,7 +44,8 @@ bool Derives(const std::string& name, const char* extension, const std::string& 
 
 void UseMesh(FoundNeighbours& found, const std::string& meshPath) {
     auto mesh = std::make_unique<Mesh>();
-    if (!IsRegularFile(meshPath) || !mesh->ReadFile(meshPath)) return;
+    if (!IsRegularFile(meshPath) || !mesh->ReadFile(meshPath))
+        return;
     found.mesh = std::move(mesh);
     found.neighbours.mesh = found.mesh.get();
     found.neighbours.meshPath = meshPath;

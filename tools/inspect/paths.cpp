@@ -4,7 +4,8 @@
 
 std::string Beside(const std::string& file, const std::string& name) {
     const std::filesystem::path named(name);
-    if (named.is_absolute()) return name;
+    if (named.is_absolute())
+        return name;
     return (std::filesystem::path(file).parent_path() / named).string();
 }
 

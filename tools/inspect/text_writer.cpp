@@ -27,7 +27,8 @@ std::string Scalar(const Value& value) {
 
 bool AllScalar(const Value& list) {
     for (const Value& item : list.Items()) {
-        if (!item.IsScalar()) return false;
+        if (!item.IsScalar())
+            return false;
     }
     return true;
 }
@@ -58,18 +59,22 @@ void Item(const Value& item, int indent, std::string& out) {
     }
     std::string line;
     for (const auto& [key, field] : item.Fields()) {
-        if (field.IsScalar()) line += (line.empty() ? "" : ", ") + key + " " + Scalar(field);
+        if (field.IsScalar())
+            line += (line.empty() ? "" : ", ") + key + " " + Scalar(field);
     }
     out += pad + "- " + line + "\n";
     for (const auto& [key, field] : item.Fields()) {
-        if (field.IsScalar()) continue;
+        if (field.IsScalar())
+            continue;
         if (field.type() == Value::Type::kList && AllScalar(field)) {
             out += pad + "  " + key + ": " + InlineList(field) + "\n";
         } else if (field.type() == Value::Type::kList) {
             // A tree's children sit right below their parent, one level further in.
             const int at = key == "children" ? indent + 2 : indent + 4;
-            if (key != "children") out += pad + "  " + key + ":\n";
-            for (const Value& child : field.Items()) Item(child, at, out);
+            if (key != "children")
+                out += pad + "  " + key + ":\n";
+            for (const Value& child : field.Items())
+                Item(child, at, out);
         } else {
             out += pad + "  " + key + ":\n";
             Block(field, indent + 4, out);
@@ -86,7 +91,8 @@ void Block(const Value& object, int indent, std::string& out) {
             out += pad + key + ": " + InlineList(field) + "\n";
         } else if (field.type() == Value::Type::kList) {
             out += pad + key + ":\n";
-            for (const Value& item : field.Items()) Item(item, indent + 2, out);
+            for (const Value& item : field.Items())
+                Item(item, indent + 2, out);
         } else {
             out += pad + key + ":\n";
             Block(field, indent + 2, out);
@@ -99,11 +105,13 @@ void Block(const Value& object, int indent, std::string& out) {
 std::string TextReport(const FileReport& report) {
     std::string out = report.path + ": " + report.kind + "\n";
     Block(report.summary, 2, out);
-    for (const std::string& note : report.notes) out += "  note: " + note + "\n";
+    for (const std::string& note : report.notes)
+        out += "  note: " + note + "\n";
     if (report.Valid()) {
         out += "  valid\n";
     } else {
-        for (const std::string& problem : report.problems) out += "  problem: " + problem + "\n";
+        for (const std::string& problem : report.problems)
+            out += "  problem: " + problem + "\n";
     }
     return out;
 }

@@ -26,7 +26,8 @@ Value& Value::Set(const std::string& key, Value value) {
 
 const Value* Value::Find(const std::string& key) const {
     for (const auto& field : fields_) {
-        if (field.first == key) return &field.second;
+        if (field.first == key)
+            return &field.second;
     }
     return nullptr;
 }
