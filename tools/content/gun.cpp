@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "tools/content/content_names.h"
+#include "tools/content/material.h"
 #include "tools/content/quad_builder.h"
 
 namespace {
@@ -63,22 +64,8 @@ void AddBarrel(QuadBuilder& quads, std::int32_t node, float centreY, float radiu
 
 MeshSource BuildGunMesh() {
     MeshSource mesh;
-    MaterialSource body;
-    body.diffuse[0] = 255;
-    body.diffuse[1] = 130;
-    body.diffuse[2] = 20;
-    body.specular[0] = 255;
-    body.specular[1] = 200;
-    body.specular[2] = 150;
-    body.shininess = 0.45f;
-    MaterialSource dark;
-    dark.diffuse[0] = 70;
-    dark.diffuse[1] = 70;
-    dark.diffuse[2] = 78;
-    dark.specular[0] = 140;
-    dark.specular[1] = 140;
-    dark.specular[2] = 140;
-    dark.shininess = 0.7f;
+    const MaterialSource body = MakeMaterial({255, 130, 20}, {255, 200, 150}, 0.45f);
+    const MaterialSource dark = MakeMaterial({70, 70, 78}, {140, 140, 140}, 0.7f);
     mesh.materials = {body, dark};
     mesh.textures = {{kGunSkinFile, 32, 32}};
 

@@ -1,6 +1,7 @@
 #include "tools/content/robot.h"
 
 #include "tools/content/content_names.h"
+#include "tools/content/material.h"
 #include "tools/content/quad_builder.h"
 
 namespace {
@@ -19,15 +20,7 @@ constexpr Surface kVisorSurface{kVisorGlass, -1};
 
 MaterialSource Material(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t specular,
                         float shininess) {
-    MaterialSource m;
-    m.diffuse[0] = r;
-    m.diffuse[1] = g;
-    m.diffuse[2] = b;
-    m.specular[0] = specular;
-    m.specular[1] = specular;
-    m.specular[2] = specular;
-    m.shininess = shininess;
-    return m;
+    return MakeMaterial({r, g, b}, {specular, specular, specular}, shininess);
 }
 
 // The parts of one side, given for the left (+x); the right side is its mirror image.
