@@ -4,17 +4,6 @@
 
 #include "tools/inspect/inspectors.h"
 
-namespace {
-
-Value Colour(const float (&c)[3]) {
-    Value list = Value::List();
-    for (float v : c)
-        list.Append(Value::Real(v));
-    return list;
-}
-
-}  // namespace
-
 FileReport InspectFaceGroups(const std::string& path, const Neighbours& neighbours) {
     FileReport report(path, "face groups");
     constexpr std::int32_t kAny = std::numeric_limits<std::int32_t>::max();
@@ -46,8 +35,8 @@ FileReport InspectFaceGroups(const std::string& path, const Neighbours& neighbou
             item.Set("last face", group.faces.back());
         }
         item.Set("shininess", Value::Real(group.shininess));
-        item.Set("diffuse", Colour(group.diffuse));
-        item.Set("specular", Colour(group.specular));
+        item.Set("diffuse", Value::Reals(group.diffuse));
+        item.Set("specular", Value::Reals(group.specular));
         faces += group.faceCount;
     }
     s.Set("faces", faces);

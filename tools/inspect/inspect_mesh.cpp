@@ -10,19 +10,12 @@
 
 namespace {
 
-Value Colour(const float (&c)[3]) {
-    Value list = Value::List();
-    for (float v : c)
-        list.Append(Value::Real(v));
-    return list;
-}
-
 Value Materials(const Mesh& mesh) {
     Value list = Value::List();
     for (const Material& m : mesh.materials) {
         Value& item = list.Append(Value::Object());
-        item.Set("diffuse", Colour(m.diffuse));
-        item.Set("specular", Colour(m.specular));
+        item.Set("diffuse", Value::Reals(m.diffuse));
+        item.Set("specular", Value::Reals(m.specular));
         item.Set("shininess", Value::Real(m.shininess));
     }
     return list;

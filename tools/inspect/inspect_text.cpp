@@ -69,39 +69,41 @@ void Fields(const std::vector<std::pair<const char*, Value>>& fields, const Stat
     }
 }
 
-}  // namespace
-
-FileReport InspectRobotStats(const std::string& path) {
-    FileReport report(path, "robot stats");
-    RobotStats stats;
+// Reads a statistics file with the game's loader and reports the fields `list` names.
+template <typename Stats, typename ListFields>
+FileReport InspectStats(const std::string& path, const char* kind,
+                        int (*load)(const std::string&, Stats&, StatsReport*), ListFields list) {
+    FileReport report(path, kind);
+    Stats stats;
     StatsReport read;
-    if (!LoadRobotStats(path, stats, &read)) {
+    if (!load(path, stats, &read)) {
         report.Problem("cannot be opened as a file");
         return report;
     }
-    Fields({{"maxthrust", Value::Real(stats.maxthrust)},
-            {"maxturn", Value::Real(stats.maxturn)},
-            {"maxep", Value::Real(stats.maxep)},
-            {"epburnrate", Value::Real(stats.epburnrate)},
-            {"maxhp", Value::Real(stats.maxhp)}},
-           read, report);
+    Fields(list(stats), read, report);
     Describe(read, report);
     return report;
 }
 
+}  // namespace
+
+FileReport InspectRobotStats(const std::string& path) {
+    return InspectStats(path, "robot stats", LoadRobotStats, [](const RobotStats& stats) {
+        return std::vector<std::pair<const char*, Value>>{
+            {"maxthrust", Value::Real(stats.maxthrust)},
+            {"maxturn", Value::Real(stats.maxturn)},
+            {"maxep", Value::Real(stats.maxep)},
+            {"epburnrate", Value::Real(stats.epburnrate)},
+            {"maxhp", Value::Real(stats.maxhp)}};
+    });
+}
+
 FileReport InspectWeaponStats(const std::string& path) {
-    FileReport report(path, "weapon stats");
-    WeaponStats stats;
-    StatsReport read;
-    if (!LoadWeaponStats(path, stats, &read)) {
-        report.Problem("cannot be opened as a file");
-        return report;
-    }
-    Fields({{"power", Value::Int(stats.power)},
+    return InspectStats(path, "weapon stats", LoadWeaponStats, [](const WeaponStats& stats) {
+        return std::vector<std::pair<const char*, Value>>{
+            {"power", Value::Int(stats.power)},
             {"maxammo", Value::Int(stats.maxammo)},
             {"reloadtime", Value::Int(stats.reloadtime)},
-            {"recoil", Value::Int(stats.recoil)}},
-           read, report);
-    Describe(read, report);
-    return report;
+            {"recoil", Value::Int(stats.recoil)}};
+    });
 }

@@ -8,6 +8,14 @@ Value Value::Hash(std::uint32_t hash) {
     return String(text);
 }
 
+Value Value::Reals(std::span<const float> values) {
+    Value list = List();
+    for (float v : values) {
+        list.Append(Real(v));
+    }
+    return list;
+}
+
 Value& Value::Append(Value item) {
     items_.push_back(std::move(item));
     return items_.back();

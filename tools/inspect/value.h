@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +21,8 @@ class Value {
     static Value Object() { return Value(Type::kObject, 0, 0.0, {}); }
     // "0x0046D2E"-style, eight hex digits: how name hashes are shown.
     static Value Hash(std::uint32_t hash);
+    // A list of reals, e.g. a colour's three channels.
+    static Value Reals(std::span<const float> values);
 
     Type type() const { return type_; }
     bool IsScalar() const { return type_ != Type::kList && type_ != Type::kObject; }
