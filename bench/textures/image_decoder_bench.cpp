@@ -41,38 +41,32 @@ std::vector<std::uint8_t> MakePixels(int width, int height, int channels, bool r
 
 enum Sample { kTga24, kTga24Rle, kTga32, kTga32Rle, kBmp24, kBmp24Odd };
 
+struct SampleSpec {
+    const char* suffix;
+    int width, height, depth;
+    bool runLength;
+    bool bmp;
+};
+
+// Indexed by Sample.
+constexpr SampleSpec kSamples[] = {
+    {"24.tga", 1024, 1024, 24, false, false}, {"24rle.tga", 1024, 1024, 24, true, false},
+    {"32.tga", 1024, 1024, 32, false, false}, {"32rle.tga", 1024, 1024, 32, true, false},
+    {"24.bmp", 1024, 1024, 24, false, true},  {"24odd.bmp", 1023, 1025, 24, false, true},
+};
+
 const std::string& SampleFile(Sample sample) {
     static std::map<Sample, std::string> files;
     auto found = files.find(sample);
     if (found != files.end())
         return found->second;
-    const std::string dir = "/tmp/vorn_bench_images_";
-    std::string path;
-    switch (sample) {
-        case kTga24:
-            path = dir + "24.tga";
-            WriteTga(path, 1024, 1024, 24, MakePixels(1024, 1024, 3, false), false);
-            break;
-        case kTga24Rle:
-            path = dir + "24rle.tga";
-            WriteTga(path, 1024, 1024, 24, MakePixels(1024, 1024, 3, true), true);
-            break;
-        case kTga32:
-            path = dir + "32.tga";
-            WriteTga(path, 1024, 1024, 32, MakePixels(1024, 1024, 4, false), false);
-            break;
-        case kTga32Rle:
-            path = dir + "32rle.tga";
-            WriteTga(path, 1024, 1024, 32, MakePixels(1024, 1024, 4, true), true);
-            break;
-        case kBmp24:
-            path = dir + "24.bmp";
-            WriteBmp24(path, 1024, 1024, MakePixels(1024, 1024, 3, false));
-            break;
-        case kBmp24Odd:
-            path = dir + "24odd.bmp";
-            WriteBmp24(path, 1023, 1025, MakePixels(1023, 1025, 3, false));
-            break;
+    const SampleSpec& spec = kSamples[sample];
+    const std::string path = std::string("/tmp/vorn_bench_images_") + spec.suffix;
+    const auto pixels = MakePixels(spec.width, spec.height, spec.depth / 8, spec.runLength);
+    if (spec.bmp) {
+        WriteBmp24(path, spec.width, spec.height, pixels);
+    } else {
+        WriteTga(path, spec.width, spec.height, spec.depth, pixels, spec.runLength);
     }
     return files[sample] = path;
 }
