@@ -120,21 +120,17 @@ void MyApp::SteerCamera() {
     if (Held(DIK_I))
         camera.Roll(+1.0f);
 
-    const Vec3 right = camera.orientation.Row(0);
-    const Vec3 up = camera.orientation.Row(1);
-    const Vec3 back = camera.orientation.Row(2);
-    if (Held(DIK_DELETE))
-        camera.Move(right * -1.0f, orbitMode);
-    if (Held(DIK_NEXT))
-        camera.Move(right * +1.0f, orbitMode);
-    if (Held(DIK_END))
-        camera.Move(up * -1.0f, orbitMode);
-    if (Held(DIK_HOME))
-        camera.Move(up * +1.0f, orbitMode);
-    if (Held(DIK_INSERT))
-        camera.Move(back * +1.0f, orbitMode);
-    if (Held(DIK_PRIOR))
-        camera.Move(back * -1.0f, orbitMode);
+    // Each move takes the rows afresh: in orbit mode the move before has re-aimed the camera.
+    const struct {
+        int key;
+        int row;
+        float sign;
+    } moves[] = {{DIK_DELETE, 0, -1.0f}, {DIK_NEXT, 0, +1.0f},   {DIK_END, 1, -1.0f},
+                 {DIK_HOME, 1, +1.0f},   {DIK_INSERT, 2, +1.0f}, {DIK_PRIOR, 2, -1.0f}};
+    for (const auto& move : moves) {
+        if (Held(move.key))
+            camera.Move(camera.orientation.Row(move.row) * move.sign, orbitMode);
+    }
 
     if (Pressed(DIK_L))
         orbitMode = !orbitMode;

@@ -111,13 +111,16 @@ class Platform {
     virtual InstanceHandle RegisterWindowClass() = 0;
     virtual bool UnregisterWindowClass(InstanceHandle instance) = 0;
 
-    // Switches the display to width x height at bits colour depth for a full-screen window;
-    // false when the display offers no such mode. RestoreDisplayMode returns to the desktop mode
-    // and shows the mouse cursor; it does nothing more when no mode is in force.
+    // Prepares full screen for the next full-screen window: the display switches to width x
+    // height at bits colour depth when it offers that mode; otherwise the window covers the
+    // display at the display's own mode, and its client size is then the display's, reported by
+    // a Size message. False when neither can be had. RestoreDisplayMode returns to the desktop
+    // mode and shows the mouse cursor; it does nothing more when no mode is in force.
     virtual bool ChangeDisplayMode(int width, int height, int bits) = 0;
     virtual void RestoreDisplayMode() = 0;
 
-    // A hidden window at the screen origin whose client area is width x height.
+    // A hidden window at the screen origin whose client area is width x height. A windowed one
+    // can be resized by the user; each new size arrives as a Size message.
     virtual WindowHandle CreateWindow(InstanceHandle instance, const char* title, int width,
                                       int height, bool fullscreen, const PixelFormat& format) = 0;
     virtual bool DestroyWindow(WindowHandle window) = 0;
@@ -146,7 +149,9 @@ class Platform {
     virtual long DefaultHandling(WindowHandle window, const WindowMessage& message) = 0;
 
     // Keyboard and mouse, read on demand. A keyboard reading is 256 bytes indexed by DirectInput
-    // scan code (platform/key_codes.h), 0x80 for a key that is down.
+    // scan code (platform/key_codes.h), 0x80 for a key that is down or that went down since the
+    // previous reading: a tap shorter than the time between two readings reads as down once.
+    // Acquiring the keyboard forgets the presses made before.
     virtual InputHandle CreateInput(InstanceHandle instance) = 0;
     virtual void ReleaseInput(InputHandle input) = 0;
     virtual InputDeviceHandle CreateDevice(InputHandle input, InputDeviceKind kind,

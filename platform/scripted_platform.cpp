@@ -133,6 +133,7 @@ void ScriptedPlatform::ApplyInput(const Step& step) {
     switch (step.kind) {
         case Step::Kind::KeyDown:
             keys_[step.a & 0xFF] = 0x80;
+            pressed_[step.a & 0xFF] = 0x80;
             break;
         case Step::Kind::KeyUp:
             keys_[step.a & 0xFF] = 0;
@@ -339,6 +340,8 @@ InputResult ScriptedPlatform::AcquireDevice(InputDeviceHandle device) {
         return InputResult::Failed;
     const bool fails =
         Record(keyboard ? PlatformCall::AcquireKeyboard : PlatformCall::AcquireMouse);
+    if (keyboard && !fails)
+        std::memset(pressed_, 0, sizeof pressed_);
     return fails ? InputResult::Failed : InputResult::Ok;
 }
 
@@ -353,8 +356,11 @@ InputResult ScriptedPlatform::ReadKeyboard(InputDeviceHandle device, std::uint8_
     nextKeyboardRead_ = InputResult::Ok;
     if (device != As<InputDeviceHandle>(keyboardToken_))
         return InputResult::Failed;
-    if (result == InputResult::Ok)
-        std::memcpy(keys, keys_, sizeof keys);
+    if (result != InputResult::Ok)
+        return result;
+    for (int i = 0; i < 256; ++i)
+        keys[i] = keys_[i] | pressed_[i];
+    std::memset(pressed_, 0, sizeof pressed_);
     return result;
 }
 

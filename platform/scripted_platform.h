@@ -5,9 +5,10 @@
 //
 // Window messages and input come from a script queued beforehand: PeekMessage walks it, applying
 // keyboard and mouse steps as it passes them, returning each message step, and returning "no
-// message" once for each idle step, which is when a frame loop does one frame. When the script is
-// used up PeekMessage returns Quit (ScriptRanOut() then tells so). PostQuitMessage makes the next
-// PeekMessage return Quit, as on a real system.
+// message" once for each idle step, which is when a frame loop does one frame. A key that goes
+// down and up again between two idle steps is a tap: it reads as down in the next reading only.
+// When the script is used up PeekMessage returns Quit (ScriptRanOut() then tells so).
+// PostQuitMessage makes the next PeekMessage return Quit, as on a real system.
 //
 // The performance counter is a number that the test moves; each reading, and each write that
 // reaches the console, may also advance it by a fixed step. Every call that can fail can be made to
@@ -224,7 +225,8 @@ class ScriptedPlatform final : public Platform {
     int waits_ = 0;
 
     std::uint8_t keys_[256] = {};
-    MouseReading mouse_;  // movement gathered since the last reading, buttons held
+    std::uint8_t pressed_[256] = {};  // keys that went down since the last keyboard reading
+    MouseReading mouse_;              // movement gathered since the last reading, buttons held
     int keyboardReads_ = 0;
     int mouseReads_ = 0;
 

@@ -1,6 +1,8 @@
 // Window events of the SDL backend, translated into the messages the application handles.
 #include <SDL.h>
 
+#include "platform/key_codes.h"
+#include "platform/sdl_key_table.h"
 #include "platform/sdl_platform.h"
 
 namespace {
@@ -12,9 +14,17 @@ bool IsMinimized(Uint32 windowId) {
     return window != nullptr && (SDL_GetWindowFlags(window) & SDL_WINDOW_MINIMIZED) != 0;
 }
 
-// false for events that are not window messages; the wheel is gathered for the next mouse read.
-bool Translate(const SDL_Event& event, std::int32_t& wheel, WindowMessage& message) {
+// false for events that are not window messages; the wheel and key presses are gathered for the
+// next readings.
+bool Translate(const SDL_Event& event, std::int32_t& wheel, std::uint8_t (&pressed)[256],
+               WindowMessage& message) {
     switch (event.type) {
+        case SDL_KEYDOWN: {
+            const std::uint8_t dik = DikFromSdlScancode(event.key.keysym.scancode);
+            if (dik != 0)
+                pressed[dik] = kKeyDown;
+            return false;
+        }
         case SDL_QUIT:
             message = WindowMessage::Close();
             return true;
@@ -62,7 +72,7 @@ bool SdlPlatform::PeekMessage(WindowMessage& message) {
         return false;
     SDL_Event event;
     while (SDL_PollEvent(&event) == 1) {
-        if (Translate(event, wheel_, message))
+        if (Translate(event, wheel_, pressed_, message))
             return true;
     }
     return false;

@@ -1,5 +1,7 @@
 // Keyboard and mouse of the SDL backend. SDL keeps both states up to date as events are pumped,
-// so a device is simply the state it is read from; acquiring cannot fail.
+// so a device is simply the state it is read from; acquiring cannot fail. A key pressed and
+// released between two readings has left SDL's state again, so the presses the event pump saw
+// are added to each keyboard reading.
 #include <SDL.h>
 
 #include <cstring>
@@ -14,6 +16,7 @@ InputHandle SdlPlatform::CreateInput(InstanceHandle instance) {
     if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
         return nullptr;
     wheel_ = 0;
+    std::memset(pressed_, 0, sizeof pressed_);
     return reinterpret_cast<InputHandle>(&inputToken_);
 }
 
@@ -31,8 +34,11 @@ InputDeviceHandle SdlPlatform::CreateDevice(InputHandle input, InputDeviceKind k
 }
 
 InputResult SdlPlatform::AcquireDevice(InputDeviceHandle device) {
-    if (device == reinterpret_cast<InputDeviceHandle>(&keyboardToken_))
+    if (device == reinterpret_cast<InputDeviceHandle>(&keyboardToken_)) {
+        // Presses made while the keyboard was not ours do not count.
+        std::memset(pressed_, 0, sizeof pressed_);
         return InputResult::Ok;
+    }
     if (device == reinterpret_cast<InputDeviceHandle>(&mouseToken_)) {
         // Movement made while the mouse was not ours does not count.
         SDL_GetRelativeMouseState(nullptr, nullptr);
@@ -49,7 +55,8 @@ InputResult SdlPlatform::ReadKeyboard(InputDeviceHandle device, std::uint8_t (&k
         return InputResult::Failed;
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
-    std::memset(keys, 0, sizeof keys);
+    std::memcpy(keys, pressed_, sizeof keys);
+    std::memset(pressed_, 0, sizeof pressed_);
     for (int scancode = 0; scancode < count; ++scancode) {
         if (state[scancode] == 0)
             continue;

@@ -4,8 +4,9 @@
 // How the steps map onto SDL: the window class is SDL's video subsystem; the device context is
 // the window itself, whose pixel format SDL fixes when it creates the window (X11 chooses the
 // visual then), so choosing and setting it afterwards only confirms that choice; input is SDL's
-// event subsystem, with the keyboard state translated to DirectInput scan codes and the mouse
-// read as relative movement; the console is the process's standard output.
+// event subsystem, with the keyboard state translated to DirectInput scan codes (and every key
+// that went down since the last reading added, so that a tap between two readings is seen) and
+// the mouse read as relative movement; the console is the process's standard output.
 #pragma once
 
 #include <cstdint>
@@ -70,9 +71,11 @@ class SdlPlatform final : public Platform {
     char keyboardToken_ = 0;
     char mouseToken_ = 0;
 
-    bool modeChosen_ = false;  // a full-screen mode waits for (or is used by) the window
+    bool modeChosen_ = false;  // an exact full-screen mode waits for (or is used by) the window
     DisplayMode mode_;
     SDL_Window* fullscreenWindow_ = nullptr;
     bool quitPosted_ = false;
     std::int32_t wheel_ = 0;  // wheel units gathered from events since the last mouse reading
+    // Keys that went down since the last keyboard reading, by DirectInput scan code.
+    std::uint8_t pressed_[256] = {};
 };

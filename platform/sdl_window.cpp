@@ -52,7 +52,11 @@ bool SdlPlatform::ChangeDisplayMode(int width, int height, int bits) {
             return true;
         }
     }
-    return false;
+    // Many displays list no such mode (Xvfb, most flat panels, Wayland sessions): the window
+    // then covers the display at the mode it already has.
+    modeChosen_ = false;
+    SDL_DisplayMode desktop;
+    return SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0;
 }
 
 void SdlPlatform::RestoreDisplayMode() {
@@ -69,8 +73,12 @@ WindowHandle SdlPlatform::CreateWindow(InstanceHandle instance, const char* titl
         return nullptr;
     ApplyGlAttributes(format);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (fullscreen)
+    if (!fullscreen)
+        flags |= SDL_WINDOW_RESIZABLE;
+    else if (modeChosen_)
         flags |= SDL_WINDOW_FULLSCREEN;
+    else
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     SDL_Window* window =
         SDL_CreateWindow(title != nullptr ? title : "", 0, 0, width, height, flags);
     if (window == nullptr)

@@ -106,12 +106,33 @@ TEST_F(DemoScene, NAndLActOncePerPress) {
     MyApp app;
     ASSERT_EQ(app.Init(), 1);
     orbitMode = false;
-    Frame({DIK_N, DIK_L});
+    // Held for two frames: switching every frame would end where it started.
     Frame({DIK_N, DIK_L});
     Frame({DIK_N, DIK_L});
     app.Run();
     EXPECT_EQ(app.robot->animationIndex, 1);
     EXPECT_TRUE(orbitMode);
+
+    Frame({});
+    Frame({DIK_N, DIK_L});
+    app.Run();
+    EXPECT_EQ(app.robot->animationIndex, 0);
+    EXPECT_FALSE(orbitMode);
+}
+
+TEST_F(DemoScene, EachCameraMoveGoesAlongTheRowsTheMoveBeforeLeft) {
+    MyApp app;
+    ASSERT_EQ(app.Init(), 1);
+    orbitMode = true;
+    // Close to the target, a one-unit slide to the left turns the camera by about 27 degrees,
+    // so the back row of the second move is far from the one the frame started with.
+    app.camera.SetPosition({0, 0, 2});
+    Camera expected = app.camera;
+    expected.Move(expected.orientation.Row(0) * -1.0f, true);
+    expected.Move(expected.orientation.Row(2) * +1.0f, true);
+    Frame({DIK_DELETE, DIK_INSERT});
+    app.Run();
+    EXPECT_NEAR((app.camera.position - expected.position).Length(), 0.0f, 1e-5f);
 }
 
 TEST_F(DemoScene, TheMouseTurnsInPlaceOrOrbitsAndTheWheelMovesAlongWorldZ) {

@@ -1,19 +1,25 @@
-// The first run, as a user makes it: the real game started in a fresh content folder answers
+// The first run, as a user makes it: the real game started on a fresh content folder answers
 // the full-screen question with Escape (No), shows the robot holding its gun, reports its load
-// time and frame rate, ends on Escape with status 0 and leaves its caches; a second start reads
-// those caches and does not rewrite them.
+// time and frame rate, ends on a tap of Escape with status 0 and leaves its caches; a second
+// start, in that folder, reads those caches and does not rewrite them. And the game installed
+// with cmake --install starts from its menu entry on its read-only content.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <sstream>
 #include <thread>
+#include <vector>
 
 #include "tests/firstrun/x11_session.h"
 #include "tests/temp_dir.h"
@@ -37,19 +43,38 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds limit = kPatience)
     return true;
 }
 
-// The game as a child process in `folder`, its console going to `consoleFile`.
+// How the game is started: where, with which command line, and whether as an ordinary user
+// (for a test running as root, to whom no folder is read-only).
+struct Start {
+    std::filesystem::path folder;
+    std::vector<std::string> command;
+    bool asUser = false;
+};
+
+constexpr uid_t kNobody = 65534;
+
+// The game as a child process, its console going to `consoleFile`.
 class GameProcess {
   public:
-    GameProcess(const std::filesystem::path& folder, const std::string& consoleFile) {
+    GameProcess(const Start& start, const std::string& consoleFile) {
+        std::vector<char*> argv;
+        for (const std::string& argument : start.command) {
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        }
+        argv.push_back(nullptr);
         pid_ = fork();
         if (pid_ == 0) {
             const int out = open(consoleFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || chdir(folder.c_str()) != 0) {
+            if (out < 0 || chdir(start.folder.c_str()) != 0) {
                 _exit(126);
+            }
+            if (start.asUser && getuid() == 0 &&
+                (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+                _exit(125);
             }
             dup2(out, STDOUT_FILENO);
             dup2(out, STDERR_FILENO);
-            execl(VORN_GAME, VORN_GAME, static_cast<char*>(nullptr));
+            execv(argv[0], argv.data());
             _exit(127);
         }
     }
@@ -111,9 +136,9 @@ class FirstRun : public ::testing::Test {
     }
 
     // Starts the game, says No to full screen, waits for both console lines, captures a
-    // frame when asked, ends the game with Escape. The exit status lands in `status`.
-    void Run(int& status, std::optional<Frame>* frame) {
-        GameProcess game(Data(), dir.File("console.txt"));
+    // frame when asked, ends the game with a tap of Escape. The exit status lands in `status`.
+    void Run(const Start& start, int& status, std::optional<Frame>* frame) {
+        GameProcess game(start, dir.File("console.txt"));
         ASSERT_TRUE(game.Started());
         unsigned long question = 0;
         ASSERT_TRUE(WaitUntil([&] { return (question = x.FindWindow(kQuestionTitle)) != 0; }))
@@ -136,15 +161,15 @@ class FirstRun : public ::testing::Test {
             *frame = x.Capture(window);
         }
         ASSERT_TRUE(WaitUntil([&] {
-            x.SendKey(window, "Escape", false);
+            x.SendKey(window, "Escape", true);
             return WaitUntil([&] { return !game.Running(); }, std::chrono::milliseconds(1000));
         })) << "the game did not end on Escape";
         status = game.Status();
     }
 
-    std::map<std::string, CacheFile> Caches() const {
+    std::map<std::string, CacheFile> Caches(const std::filesystem::path& folder) const {
         std::map<std::string, CacheFile> caches;
-        for (const auto& entry : std::filesystem::directory_iterator(Data())) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             const std::string name = entry.path().filename().string();
             const std::string extension = entry.path().extension().string();
             if (extension != ".prs" && extension != ".kdt") {
@@ -152,7 +177,9 @@ class FirstRun : public ::testing::Test {
             }
             struct stat info = {};
             stat(entry.path().c_str(), &info);
-            caches[name] = {dir.Read("data/" + name), info.st_ino,
+            std::ifstream in(entry.path(), std::ios::binary);
+            caches[name] = {{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()},
+                            info.st_ino,
                             info.st_mtim.tv_sec * 1'000'000'000LL + info.st_mtim.tv_nsec};
         }
         return caches;
@@ -163,9 +190,10 @@ class FirstRun : public ::testing::Test {
 };
 
 TEST_F(FirstRun, ShowsTheRobotWithItsGunEndsOnEscapeAndTheSecondStartKeepsTheCaches) {
+    // Started elsewhere, on the folder named on its command line.
     int status = -1;
     std::optional<Frame> frame;
-    Run(status, &frame);
+    Run({dir.Path(), {VORN_GAME, Data().string()}}, status, &frame);
     if (HasFatalFailure()) {
         return;
     }
@@ -194,7 +222,7 @@ TEST_F(FirstRun, ShowsTheRobotWithItsGunEndsOnEscapeAndTheSecondStartKeepsTheCac
     EXPECT_GT(gun, 40);
     EXPECT_EQ(gunOnTheLeft, gun);
 
-    const auto caches = Caches();
+    const auto caches = Caches(Data());
     std::vector<std::string> names;
     for (const auto& [name, file] : caches) {
         names.push_back(name);
@@ -205,12 +233,53 @@ TEST_F(FirstRun, ShowsTheRobotWithItsGunEndsOnEscapeAndTheSecondStartKeepsTheCac
 
     // A rewrite, even with the same bytes, would show as a new file or a new time.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    Run(status, nullptr);
+    Run({Data(), {VORN_GAME}}, status, nullptr);
     if (HasFatalFailure()) {
         return;
     }
     EXPECT_EQ(status, 0) << Console();
-    EXPECT_TRUE(Caches() == caches) << "the second start rewrote its caches";
+    EXPECT_TRUE(Caches(Data()) == caches) << "the second start rewrote its caches";
+}
+
+TEST_F(FirstRun, TheInstalledGameStartsFromItsMenuEntryOnItsReadOnlyContent) {
+    const std::filesystem::path prefix = dir.Path() / "installed here";
+    const std::string install = std::string("\"") + VORN_CMAKE + "\" --install \"" +
+                                VORN_BUILD_DIR + "\" --prefix \"" + prefix.string() + "\" > \"" +
+                                dir.File("install.txt") + "\"";
+    ASSERT_EQ(std::system(install.c_str()), 0) << dir.Read("install.txt");
+
+    const std::filesystem::path entry = prefix / "share/applications/vorn.desktop";
+    EXPECT_EQ(std::system(("desktop-file-validate \"" + entry.string() + "\"").c_str()), 0);
+    EXPECT_TRUE(std::filesystem::exists(prefix / "share/icons/hicolor/scalable/apps/vorn.svg"));
+    EXPECT_TRUE(std::filesystem::exists(prefix / "bin/vorn-inspect"));
+    // The entry's command: the installed game on the installed content, each path quoted.
+    std::ifstream in(entry);
+    std::string line;
+    while (std::getline(in, line) && line.rfind("Exec=", 0) != 0) {
+    }
+    const std::string game = (prefix / "bin/vorn").string();
+    const std::filesystem::path data = prefix / "share/vorn/data";
+    ASSERT_EQ(line, "Exec=\"" + game + "\" \"" + data.string() + "\"");
+
+    // Read-only for the game: caches it cannot write are kept in memory.
+    using std::filesystem::perms;
+    std::filesystem::permissions(dir.Path(), perms::owner_all | perms::group_read |
+                                                 perms::group_exec | perms::others_read |
+                                                 perms::others_exec);
+    std::filesystem::permissions(data,
+                                 perms::owner_write | perms::group_write | perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    int status = -1;
+    std::optional<Frame> frame;
+    Run({"/", {game, data.string()}, true}, status, &frame);
+    std::filesystem::permissions(data, perms::owner_write, std::filesystem::perm_options::add);
+    if (HasFatalFailure()) {
+        return;
+    }
+    EXPECT_EQ(status, 0) << Console();
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_TRUE(RobotColour(frame->At(320, 240)));
+    EXPECT_TRUE(Caches(data).empty());
 }
 
 }  // namespace

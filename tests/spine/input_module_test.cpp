@@ -84,6 +84,26 @@ TEST_F(Input, EdgeIsSeenExactlyOncePerPress) {
     EXPECT_EQ(input.prevKeys[DIK_N], kKeyDown);
 }
 
+TEST_F(Input, ATapBetweenTwoPollsReadsAsOnePress) {
+    InputModule& input = Created();
+    platform.QueueKeyDown(DIK_ESCAPE);
+    platform.QueueKeyUp(DIK_ESCAPE);
+    ASSERT_TRUE(PollAfter(input));
+    EXPECT_EQ(input.keys[DIK_ESCAPE], kKeyDown);
+    EXPECT_EQ(input.prevKeys[DIK_ESCAPE], 0);
+    ASSERT_TRUE(PollAfter(input));
+    EXPECT_EQ(input.keys[DIK_ESCAPE], 0);
+
+    // A tap made before the keyboard was acquired again is not the game's.
+    platform.QueueKeyDown(DIK_N);
+    platform.QueueKeyUp(DIK_N);
+    platform.QueueIdle();
+    Pump();
+    ASSERT_TRUE(input.Acquire());
+    ASSERT_TRUE(PollAfter(input));
+    EXPECT_EQ(input.keys[DIK_N], 0);
+}
+
 TEST_F(Input, MouseMovementAndWheelPassThroughUnscaled) {
     InputModule& input = Created();
     platform.QueueMouseMove(-4, 9);

@@ -1,0 +1,56 @@
+#include "app/command_line.h"
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace {
+
+constexpr char kHelp[] =
+    "Usage: vorn [FOLDER]\n"
+    "The Vorn Project: steer a keyframe-animated robot carrying a gun, in real-time 3D.\n"
+    "Reads its data files (kordax.txt, gun82.txt and the files they name) from FOLDER, or from\n"
+    "the working directory when none is given, and keeps its caches there when it can write.\n"
+    "\n"
+    "Controls: W/S, A/D, Q/E turn the robot; Left/Right, Z/X, Up/Down thrust; N next animation;\n"
+    "U/J, H/K orbit the camera; Y/I roll it; Delete/Page Down, End/Home, Insert/Page Up move it;\n"
+    "L free or orbiting camera; mouse turns it (R held: rolls); wheel moves it; O levels it;\n"
+    "Escape quits.\n";
+
+CommandLine Error(const std::string& line) {
+    CommandLine result;
+    result.text = "vorn: " + line + "\n";
+    result.status = kUsageErrorStatus;
+    return result;
+}
+
+}  // namespace
+
+CommandLine ReadCommandLine(int argc, const char* const* argv) {
+    CommandLine result;
+    result.run = true;
+    bool optionsEnd = false;
+    bool haveFolder = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (!optionsEnd && argument == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        if (!optionsEnd && (argument == "--help" || argument == "-h")) {
+            CommandLine help;
+            help.text = kHelp;
+            return help;
+        }
+        if (!optionsEnd && argument.size() > 1 && argument[0] == '-')
+            return Error("unknown option " + std::string(argument) + " (vorn --help tells more)");
+        if (haveFolder)
+            return Error("one data folder only, not also " + std::string(argument));
+        std::error_code error;
+        if (!std::filesystem::is_directory(std::string(argument), error))
+            return Error("no such folder: " + std::string(argument));
+        result.folder = argument;
+        haveFolder = true;
+    }
+    return result;
+}

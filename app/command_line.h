@@ -1,0 +1,17 @@
+// The game's command line: `vorn [FOLDER]`, or `vorn --help`.
+#pragma once
+
+#include <string>
+
+inline constexpr int kUsageErrorStatus = 2;
+
+struct CommandLine {
+    bool run = false;    // start the game; otherwise print `text` and end with `status`
+    std::string folder;  // the data folder to start in; empty for the working directory
+    std::string text;    // the help (for standard output) or a one-line error (standard error)
+    int status = 0;
+};
+
+// Reads the arguments after the program name. A folder must exist; an option other than
+// --help (-h) is an error, as is a second folder. Errors end with status 2.
+CommandLine ReadCommandLine(int argc, const char* const* argv);

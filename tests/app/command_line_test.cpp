@@ -1,0 +1,59 @@
+// `vorn [FOLDER]` and `vorn --help`.
+#include "app/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "tests/temp_dir.h"
+
+namespace {
+
+CommandLine Read(std::vector<const char*> arguments) {
+    arguments.insert(arguments.begin(), "vorn");
+    return ReadCommandLine(static_cast<int>(arguments.size()), arguments.data());
+}
+
+TEST(CommandLine, NoArgumentRunsHereAFolderRunsThereAndHelpNamesTheControls) {
+    EXPECT_TRUE(Read({}).run);
+    EXPECT_EQ(Read({}).folder, "");
+
+    TempDir dir;
+    const std::string folder = dir.Path().string();
+    EXPECT_TRUE(Read({folder.c_str()}).run);
+    EXPECT_EQ(Read({folder.c_str()}).folder, folder);
+    EXPECT_EQ(Read({"--", folder.c_str()}).folder, folder);
+
+    for (const char* help : {"--help", "-h"}) {
+        const CommandLine line = Read({help});
+        EXPECT_FALSE(line.run);
+        EXPECT_EQ(line.status, 0);
+        EXPECT_EQ(line.text.rfind("Usage: vorn [FOLDER]\n", 0), 0u);
+        for (const char* control : {"W/S", "N next animation", "L free or orbiting", "Escape"})
+            EXPECT_NE(line.text.find(control), std::string::npos) << control;
+    }
+}
+
+TEST(CommandLine, AnUnknownOptionAMissingFolderOrASecondFolderIsAOneLineError) {
+    TempDir dir;
+    const std::string folder = dir.Path().string();
+    const std::string missing = dir.File("missing");
+    dir.Write("file", "");
+    const std::string file = dir.File("file");
+    const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
+        {{"--fullscreen"}, "vorn: unknown option --fullscreen (vorn --help tells more)\n"},
+        {{"-x", folder.c_str()}, "vorn: unknown option -x (vorn --help tells more)\n"},
+        {{missing.c_str()}, "vorn: no such folder: " + missing + "\n"},
+        {{file.c_str()}, "vorn: no such folder: " + file + "\n"},
+        {{folder.c_str(), folder.c_str()}, "vorn: one data folder only, not also " + folder + "\n"},
+    };
+    for (const auto& [arguments, text] : cases) {
+        const CommandLine line = Read(arguments);
+        EXPECT_FALSE(line.run) << text;
+        EXPECT_EQ(line.status, 2) << text;
+        EXPECT_EQ(line.text, text);
+    }
+}
+
+}  // namespace
