@@ -16,11 +16,13 @@
 // precision lands on frame f and not on the one before it.
 float FrameTime(int frame);
 
-// One glTF animation per actor animation (named by `names`), whose channels set every mesh node
-// (glTF node i is the mesh's node i in pre-order) to its keyframe at each frame time, held until
-// the next: STEP samplers, as the game shows each frame's stored pose with no blending. Nodes
-// without a track hold the identity, as in the game. Keyframes with shear get the closest
-// rotation and scale, with a note.
-void AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& mesh,
+// One glTF animation per actor animation (named by `names`), whose channels set every node that
+// a track moves (glTF node i is the mesh's node i in pre-order) to its keyframe at each frame
+// time, held until the next: STEP samplers, as the game shows each frame's stored pose with no
+// blending. Other nodes keep their rest pose, the identity, as in the game. Keyframes with shear
+// get the closest rotation and scale, with a note. False, with `error`, for animations too
+// large to write.
+bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& mesh,
                    std::span<const std::unique_ptr<Animation>> animations,
-                   std::span<const std::string> names, std::vector<std::string>& notes);
+                   std::span<const std::string> names, std::string& error,
+                   std::vector<std::string>& notes);

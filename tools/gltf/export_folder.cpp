@@ -121,7 +121,11 @@ bool BuildModel(ExportSource& source, tinygltf::Model& model, std::string& error
     model.nodes.push_back(holder);
     roots.insert(roots.begin(), static_cast<int>(model.nodes.size() - 1));
 
-    AddAnimations(model, buffer, mesh, source.animations, source.animationNames, notes);
+    if (!AddAnimations(model, buffer, mesh, source.animations, source.animationNames, error,
+                       notes)) {
+        error = source.actor.fileName + ": " + error;
+        return false;
+    }
 
     if (source.gun) {
         const MeshNode* carrier = mesh.FindNode(NameHash("Gun"));
