@@ -112,6 +112,13 @@ bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& me
                 for (const double q : trs.rotation)
                     rotation.push_back(static_cast<float>(q));
             }
+            // A row near the float limit has a length beyond it.
+            if (!std::all_of(scale.begin(), scale.end(),
+                             [](float x) { return std::isfinite(x); })) {
+                error = names[a] + ": a keyframe of node \"" + mesh.nodes[n]->name +
+                        "\" scales beyond what a float holds";
+                return false;
+            }
             if (sheared > 0) {
                 notes.push_back(names[a] + ": " + std::to_string(sheared) +
                                 " keyframes of node \"" + mesh.nodes[n]->name +
