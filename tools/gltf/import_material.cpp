@@ -57,10 +57,12 @@ std::string TgaOf(const tinygltf::Image& image, const double factor[3]) {
 }
 
 std::string ImageStem(const tinygltf::Image& image) {
-    if (!image.name.empty())
-        return image.name;
+    // A name or file name without its extension ("plate.png" gives "plate").
     const std::string uri = image.uri.substr(image.uri.find_last_of('/') + 1);
-    return uri.compare(0, 5, "data:") == 0 ? "" : uri.substr(0, uri.find_last_of('.'));
+    const std::string name = !image.name.empty()               ? image.name
+                             : uri.compare(0, 5, "data:") == 0 ? ""
+                                                               : uri;
+    return name.substr(0, name.find_last_of('.'));
 }
 
 }  // namespace

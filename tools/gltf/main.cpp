@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/gltf/gltf_export.h"
 #include "tools/gltf/gltf_import.h"
 
 namespace {
@@ -16,6 +17,7 @@ constexpr int kBadUsage = 2;
 
 constexpr const char* kUsage =
     "usage: vorn-gltf import MODEL FOLDER [--scale S] [--gun-node NAME]\n"
+    "       vorn-gltf export FOLDER OUT [--with-gun]\n"
     "       vorn-gltf --help\n";
 
 constexpr const char* kHelp =
@@ -36,6 +38,13 @@ constexpr const char* kHelp =
     "  --gun-node NAME carry the gun on the node NAME; by default on a node named \"Gun\" (its\n"
     "                  +Z is the barrel, +Y the top), else on a \"Gun\" node added at the\n"
     "                  model's right side\n"
+    "\n"
+    "export FOLDER OUT\n"
+    "  Writes the robot of the data folder FOLDER (\"kordax.txt\", read with the game's\n"
+    "  loaders) as OUT: a .glb, or a .gltf with its data embedded. The node tree, the mesh\n"
+    "  (quads as triangles), materials, textures as PNG, and one glTF animation per animation\n"
+    "  at 30 frames per second.\n"
+    "  --with-gun      also the gun of \"gun82.txt\", mounted on the \"Gun\" node\n"
     "\n"
     "Exit status: 0 when done, 1 when the model was refused (one line says why), 2 for bad\n"
     "usage.\n";
@@ -90,6 +99,30 @@ int Import(const std::vector<std::string>& args) {
     return kDone;
 }
 
+int Export(const std::vector<std::string>& args) {
+    std::vector<std::string> positional;
+    bool withGun = false;
+    for (const std::string& arg : args) {
+        if (arg == "--with-gun")
+            withGun = true;
+        else if (arg.size() > 1 && arg[0] == '-')
+            return Usage("unknown option " + arg);
+        else
+            positional.push_back(arg);
+    }
+    if (positional.size() != 2)
+        return Usage("export needs a FOLDER and an OUT file");
+    std::string error;
+    std::vector<std::string> notes;
+    if (!ExportFolder(positional[0], positional[1], withGun, error, notes)) {
+        std::fprintf(stderr, "vorn-gltf: %s\n", error.c_str());
+        return kRefused;
+    }
+    for (const std::string& note : notes)
+        std::printf("note: %s\n", note.c_str());
+    return kDone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -103,5 +136,7 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "import")
         return Import({args.begin() + 1, args.end()});
+    if (args[0] == "export")
+        return Export({args.begin() + 1, args.end()});
     return Usage("unknown command " + args[0]);
 }
