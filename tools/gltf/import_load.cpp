@@ -20,6 +20,10 @@ constexpr int kMaxJsonDepth = 64;
 
 std::string FirstLine(const std::string& text) {
     std::string line = text.substr(0, text.find('\n'));
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20)
+            c = ' ';  // tinygltf quotes parts of the file; keep the message one plain line
+    }
     return line.empty() ? "unknown reason" : line;
 }
 
