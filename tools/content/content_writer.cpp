@@ -31,43 +31,51 @@ constexpr const char* kRobotStats =
 constexpr const char* kGun82Stats = "power\n12\nmaxammo\n30\nreloadtime\n2\nrecoil\n3\n";
 constexpr const char* kGun83Stats = "power\n25\nmaxammo\n8\nreloadtime\n4\nrecoil\n7\n";
 
-class ContentFolder {
-  public:
-    explicit ContentFolder(std::filesystem::path folder) : folder_(std::move(folder)) {}
+std::string Bytes(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
 
-    bool Text(const char* name, const std::string& text) {
-        return Check(name, WriteFileAtomically(Path(name), text.data(), text.size()));
-    }
-    bool Mesh(const char* name, const MeshSource& mesh) {
-        return Check(name, WriteMeshFile(Path(name), mesh));
-    }
-    bool Animation(const char* name, const AnimationSource& animation) {
-        return Check(name, WriteAnimationFile(Path(name), animation));
-    }
-    bool Tga(const char* name, const RgbImage& image, bool runLength) {
-        return Check(
-            name, WriteTga(Path(name), image.width, image.height, 24, BgrBytes(image), runLength));
-    }
-    bool Bmp(const char* name, const RgbImage& image) {
-        return Check(name, WriteBmp24(Path(name), image.width, image.height, RgbBytes(image)));
-    }
-
-    const std::string& Failed() const { return failed_; }
-
-  private:
-    std::string Path(const char* name) const { return (folder_ / name).string(); }
-    bool Check(const char* name, bool written) {
-        if (!written) {
-            failed_ = Path(name);
-        }
-        return written;
-    }
-
-    std::filesystem::path folder_;
-    std::string failed_;
-};
+// Our own sources are well formed, so their writers always give bytes.
+std::string MeshBytes(const MeshSource& mesh) {
+    return MeshFileBytes(mesh).value();
+}
+std::string AnimationBytes(const AnimationSource& animation) {
+    return AnimationFileBytes(animation).value();
+}
+std::string TgaBytes(const RgbImage& image, bool runLength) {
+    return Bytes(EncodeTga(image.width, image.height, 24, BgrBytes(image), runLength));
+}
 
 }  // namespace
+
+std::vector<ContentFile> GunAndStatsFiles() {
+    return {
+        {kGunDescriptorFile, GunDescriptor()},
+        {kRobotStatsFile, kRobotStats},
+        {kGun82StatsFile, kGun82Stats},
+        {kGun83StatsFile, kGun83Stats},
+        {kGunMeshFile, MeshBytes(BuildGunMesh())},
+        {kGunSkinFile, TgaBytes(GunSkinImage(), false)},
+    };
+}
+
+std::vector<ContentFile> ContentFiles(int subdivisions) {
+    const RgbImage panel = PanelImage();
+    std::vector<ContentFile> files = {
+        {kRobotDescriptorFile, RobotDescriptor()},
+        {kRobotMeshFile, MeshBytes(BuildRobotMesh(subdivisions))},
+        {kIdleFile, AnimationBytes(BuildIdleAnimation())},
+        {kWalkFile, AnimationBytes(BuildWalkAnimation())},
+        {kAimFile, AnimationBytes(BuildAimAnimation())},
+        {kPlateFile, TgaBytes(PlateImage(), false)},
+        {kStripeFile, TgaBytes(StripeImage(), true)},
+        {kPanelFile, Bytes(EncodeBmp24(panel.width, panel.height, RgbBytes(panel)))},
+    };
+    for (ContentFile& file : GunAndStatsFiles()) {
+        files.push_back(std::move(file));
+    }
+    return files;
+}
 
 bool WriteContent(const std::string& folder, int subdivisions, std::string& failedPath) {
     if (subdivisions < 1 || subdivisions > kMaxSubdivisions) {
@@ -76,17 +84,12 @@ bool WriteContent(const std::string& folder, int subdivisions, std::string& fail
     }
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    ContentFolder out(folder);
-    const bool written =
-        out.Text(kRobotDescriptorFile, RobotDescriptor()) &&
-        out.Text(kGunDescriptorFile, GunDescriptor()) && out.Text(kRobotStatsFile, kRobotStats) &&
-        out.Text(kGun82StatsFile, kGun82Stats) && out.Text(kGun83StatsFile, kGun83Stats) &&
-        out.Mesh(kRobotMeshFile, BuildRobotMesh(subdivisions)) &&
-        out.Mesh(kGunMeshFile, BuildGunMesh()) && out.Animation(kIdleFile, BuildIdleAnimation()) &&
-        out.Animation(kWalkFile, BuildWalkAnimation()) &&
-        out.Animation(kAimFile, BuildAimAnimation()) && out.Tga(kPlateFile, PlateImage(), false) &&
-        out.Tga(kStripeFile, StripeImage(), true) && out.Bmp(kPanelFile, PanelImage()) &&
-        out.Tga(kGunSkinFile, GunSkinImage(), false);
-    failedPath = out.Failed();
-    return written;
+    for (const auto& [name, bytes] : ContentFiles(subdivisions)) {
+        const std::string path = (std::filesystem::path(folder) / name).string();
+        if (!WriteFileAtomically(path, bytes.data(), bytes.size())) {
+            failedPath = path;
+            return false;
+        }
+    }
+    return true;
 }

@@ -1,0 +1,22 @@
+// Reads glTF accessors with every offset, stride and count checked against the buffer view and
+// the buffer it lies in, so that no file can make us read outside what it holds.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <tiny_gltf.h>
+
+// Elements at most one accessor may hold: far beyond any model the game can draw, and small
+// enough that no count makes a huge allocation.
+inline constexpr std::size_t kMaxAccessorElements = std::size_t{1} << 24;
+
+// Accessor `index` of glTF type `type` (TINYGLTF_TYPE_SCALAR, _VEC3, ...) as count x components
+// values, integers normalised when the accessor says so; sparse accessors are applied.
+// Matrices must have float components. False with one line in `error` on any violation.
+bool ReadAccessor(const tinygltf::Model& model, int index, int type, std::vector<double>& out,
+                  std::string& error);
+
+// Components of a glTF type, 0 for an unknown one.
+int ComponentsOf(int type);
