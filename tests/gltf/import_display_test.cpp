@@ -82,6 +82,14 @@ TEST(ImportDisplay, SampleRobotThroughExportAndBackPosesAsBeforeInEveryFrame) {
     for (const Vec3& v : bind)
         size = std::max({size, std::abs(v.x), std::abs(v.y), std::abs(v.z)});
     const float tolerance = 1e-4f * size;
+    // Every node keeps its attachment points, so the gun mounts on "Gun" as before.
+    for (std::size_t n = 0; n < original.mesh->nodes.size(); ++n) {
+        for (int i = 0; i < 9; ++i) {
+            ASSERT_NEAR(back.mesh->nodes[n]->points[i], original.mesh->nodes[n]->points[i],
+                        tolerance)
+                << original.mesh->nodes[n]->name;
+        }
+    }
     // Each vertex read back stands for the original vertex of its node at its bind position.
     std::vector<std::size_t> match(back.mesh->vertices.size(), SIZE_MAX);
     for (std::size_t n = 0; n < back.mesh->nodes.size(); ++n) {

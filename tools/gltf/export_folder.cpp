@@ -8,6 +8,7 @@
 #include "assets/atomic_file.h"
 #include "assets/name_hash.h"
 #include "game/actor_clone.h"
+#include "tools/gltf/attachment_points.h"
 #include "tools/gltf/export_animation.h"
 #include "tools/gltf/export_buffer.h"
 #include "tools/gltf/export_materials.h"
@@ -46,6 +47,7 @@ std::vector<std::uint16_t> AddActorNodes(tinygltf::Model& model, const Mesh& mes
         const MeshNode& node = *mesh.nodes[i];
         tinygltf::Node out;
         out.name = node.name;
+        out.extras = AttachmentPointsExtras(node);
         model.nodes.push_back(out);
         if (node.parent == nullptr) {
             roots.push_back(static_cast<int>(i));

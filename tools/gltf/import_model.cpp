@@ -20,6 +20,7 @@
 #include "tools/content/content_names.h"
 #include "tools/content/content_writer.h"
 #include "tools/content/robot.h"
+#include "tools/gltf/attachment_points.h"
 #include "tools/gltf/gltf_import.h"
 #include "tools/gltf/import_actor.h"
 #include "tools/gltf/import_animation.h"
@@ -231,8 +232,28 @@ class Importer {
             mesh.nodes[static_cast<std::size_t>(actor)].vertices.push_back(
                 static_cast<std::int32_t>(v));
         }
-        GunPoints(mesh.nodes[static_cast<std::size_t>(tree_.gun)]);
+        bool gunCarried = false;
+        for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
+            const int g = tree_.nodes[a].gltf;
+            std::array<double, 9> points;
+            if (g >= 0 &&
+                ReadAttachmentPoints(model_.nodes[static_cast<std::size_t>(g)].extras, points)) {
+                PlacePoints(mesh.nodes[a], points);
+                gunCarried |= static_cast<int>(a) == tree_.gun;
+            }
+        }
+        if (!gunCarried)
+            GunPoints(mesh.nodes[static_cast<std::size_t>(tree_.gun)]);
         return mesh;
+    }
+
+    // Attachment points the model carries (ours, from an export) keep their place at rest.
+    void PlacePoints(NodeSource& node, const std::array<double, 9>& points) const {
+        for (std::size_t i = 0; i < 3; ++i) {
+            const Vec3d p = placement_.Point({points[3 * i], points[3 * i + 1], points[3 * i + 2]});
+            for (std::size_t c = 0; c < 3; ++c)
+                node.points[3 * i + c] = static_cast<float>(p[c]);
+        }
     }
 
     // The gun's frame at rest: a glTF "Gun" node's own (+Z the barrel, +Y the top); otherwise
