@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <utility>
 
 #include "assets/binary_file.h"
@@ -29,9 +30,9 @@ Transform ReadKey(BinaryFile& file) {
     return key;
 }
 
-}  // namespace
-
-int Animation::Load(const std::string& fileName, LoadError* error) {
+// Reads the file into `out`, which it changes only on success. A failed allocation escapes as
+// std::bad_alloc.
+int ReadAnimation(const std::string& fileName, Animation& out, LoadError* error) {
     BinaryFile file;
     if (!file.Open(fileName, 1)) {
         Fail(error, "cannot be opened as a file");
@@ -43,7 +44,7 @@ int Animation::Load(const std::string& fileName, LoadError* error) {
         Fail(error, "file ends inside the magic number", 0);
         return 0;
     }
-    if (loaded.magic != kMagic) {
+    if (loaded.magic != Animation::kMagic) {
         char hex[16];
         std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(loaded.magic));
         Fail(error, std::string("magic ") + hex + " (expected 0x12345679)", 0);
@@ -102,8 +103,20 @@ int Animation::Load(const std::string& fileName, LoadError* error) {
     }
     loaded.trailingBytes = file.BytesLeft();
     file.Close();
-    *this = std::move(loaded);
+    out = std::move(loaded);
     return 1;
+}
+
+}  // namespace
+
+int Animation::Load(const std::string& fileName, LoadError* error) {
+    try {
+        return ReadAnimation(fileName, *this, error);
+    } catch (const std::bad_alloc&) {
+        // What was read is released by now, so the short message needs no more memory.
+        Fail(error, "out of memory");
+        return 0;
+    }
 }
 
 const Transform& Animation::FindKey(const MeshNode& node, int frame) const {

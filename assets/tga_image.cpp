@@ -57,6 +57,33 @@ bool DecodeRunLength(const std::uint8_t* p, const std::uint8_t* end, std::size_t
     return true;
 }
 
+// Descriptor bits 4 and 5 say at which corner the stored pixels start.
+constexpr std::uint8_t kRightToLeft = 0x10;
+constexpr std::uint8_t kTopToBottom = 0x20;
+
+// Puts rows bottom row first and each row left to right, however the file stored them, so that
+// an image is the same picture whichever corner it was written from.
+void ToBottomLeftOrigin(std::vector<std::uint8_t>& pixels, std::size_t width, std::size_t height,
+                        std::size_t pixelSize, std::uint8_t descriptor) {
+    const std::size_t rowSize = width * pixelSize;
+    if (descriptor & kTopToBottom) {
+        for (std::size_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+            std::swap_ranges(pixels.begin() + static_cast<std::ptrdiff_t>(top * rowSize),
+                             pixels.begin() + static_cast<std::ptrdiff_t>((top + 1) * rowSize),
+                             pixels.begin() + static_cast<std::ptrdiff_t>(bottom * rowSize));
+        }
+    }
+    if (descriptor & kRightToLeft) {
+        for (std::size_t row = 0; row < height; ++row) {
+            std::uint8_t* const first = pixels.data() + row * rowSize;
+            for (std::size_t left = 0, right = width - 1; left < right; ++left, --right) {
+                std::swap_ranges(first + left * pixelSize, first + (left + 1) * pixelSize,
+                                 first + right * pixelSize);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 int TgaImage::BytesPerPixel() const {
@@ -179,6 +206,8 @@ int TgaImage::Load(const std::string& fileName, LoadError* error) {
              static_cast<std::int64_t>(kHeaderSize) + idLength);
         return 0;
     }
+    ToBottomLeftOrigin(pixels, static_cast<std::size_t>(width), static_cast<std::size_t>(height),
+                       static_cast<std::size_t>(bytesPerPixel), imageDescriptor);
     pixelCount = static_cast<std::int32_t>(count);
     return 1;
 }

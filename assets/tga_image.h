@@ -1,5 +1,6 @@
 // TGA images of the two true-colour kinds the textures use: type 2 (uncompressed) and type 10
-// (run-length). Pixels stay exactly as stored: blue, green, red (and alpha), rows in file order.
+// (run-length). Pixel bytes stay as stored (blue, green, red, and alpha), but rows always come
+// bottom row first and left to right: a file stored from another corner is turned to match.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,7 @@ struct TgaImage {
     std::int16_t width = 0;
     std::int16_t height = 0;
     std::uint8_t pixelDepth = 0;
-    std::uint8_t imageDescriptor = 0;  // not interpreted
+    std::uint8_t imageDescriptor = 0;  // bit 4: stored right to left; bit 5: top row first
 
     std::int32_t pixelCount = 0;  // width * height
     std::vector<std::uint8_t> pixels;

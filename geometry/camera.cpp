@@ -9,9 +9,10 @@ enum Row { kRight = 0, kUp = 1, kBack = 2 };
 
 // Turns smaller than this (radians) leave the frame alone.
 constexpr float kMinAimAngle = 0.001f;
-// Below this length the cross product of two nearly opposite unit vectors no longer gives a
-// trustworthy rotation axis.
-constexpr float kMinAxisLength = 0.01f;
+// Below this length the cross product of back and a direction opposite to it is rounding
+// noise: each of its components is a difference of products near 1, good to about 1e-7, so
+// its direction would be arbitrary. Above it the shortest turn is well defined and is taken.
+constexpr float kMinAxisLength = 1e-6f;
 
 }  // namespace
 
@@ -106,8 +107,9 @@ void Camera::AimAtTarget() {
     }
     const Vec3 axis = Cross(back, n);
     if (cosine < 0.0f && axis.Length() < kMinAxisLength) {
-        // n is (nearly) -back: any axis across back would do; turning about up keeps the
-        // camera upright. Up loses its tiny share along n and right completes the frame.
+        // n is -back to within rounding: no axis exists and any across back would do; turning
+        // about up keeps the camera upright. Up loses its tiny share along n and right
+        // completes the frame.
         Orthonormalize(orientation.Row(kUp), n);
         return;
     }

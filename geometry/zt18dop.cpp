@@ -93,9 +93,13 @@ Zt18DOP& Zt18DOP::operator=(Zt18DOP&& other) noexcept {
     tag = other.tag;
     Zt18DOP* const nodes = std::exchange(other.children, nullptr);
     const std::int32_t count = std::exchange(other.childCount, 0);
-    // `other` may lie in the block released here (a node moved up from its own subtree), so it
-    // is not touched after this.
-    ownedNodes_ = std::move(other.ownedNodes_);
+    // Children that `other` does not own lie in the block of the tree it was read with, which
+    // may be this node's own (a root taking over one of its descendants): then this node's
+    // block is kept. Otherwise `other` may lie in the block released here (a node moved up
+    // from its own subtree), so it is not touched after this.
+    if (other.ownedNodes_ != nullptr || nodes == nullptr) {
+        ownedNodes_ = std::move(other.ownedNodes_);
+    }
     children = nodes;
     childCount = count;
     return *this;

@@ -41,7 +41,10 @@ class Zt18DOP final : public ZtObject {
 
     Zt18DOP() = default;
     // Moving hands over the children's heap block unchanged, so they stay where they are; the
-    // moved-from node is left a leaf.
+    // moved-from node is left a leaf. A node below the root of a read tree does not own its
+    // children (see ReadTaggedRecords): moved out of the tree, they stay in the root's block and
+    // live as long as the root; assigned to a node, that node keeps its own block as well, so a
+    // root can take over one of its descendants (root = std::move(root.children[i])).
     Zt18DOP(Zt18DOP&& other) noexcept;
     Zt18DOP& operator=(Zt18DOP&& other) noexcept;
     ~Zt18DOP() = default;
@@ -89,7 +92,8 @@ class Zt18DOP final : public ZtObject {
     // The readers behind both of the above, for records in memory from `bytes`' position: the
     // same checks and messages, and on success `bytes` stands after the tree. A tree read so
     // keeps all its nodes below this one in one block, owned by this node: its other nodes do
-    // not own their children (moving one out of the tree leaves them with this node).
+    // not own their children (moving one out of the tree leaves them with this node, and this
+    // node keeps the block when one of them is assigned to it).
     bool ReadBinaryRecords(ByteReader& bytes, LoadError* error = nullptr);
     bool ReadTaggedRecords(ByteReader& bytes, LoadError* error = nullptr);
 

@@ -15,6 +15,28 @@ Transform Sample(float seed) {
     return t;
 }
 
+// Built for a processor with fused multiply-add, our arithmetic must still round each product
+// before adding it: posed vertices, and the ".kdt" bytes made from them, must not depend on the
+// machine that made them.
+#if defined(__x86_64__)
+__attribute__((target("fma")))
+#endif
+float DotWhereFusedMultiplyAddExists(const Vec3& a, const Vec3& b) {
+    return Dot(a, b);
+}
+
+TEST(Math, ProductsAreRoundedBeforeTheSumEvenWhereFusedMultiplyAddExists) {
+#if defined(__x86_64__)
+    if (!__builtin_cpu_supports("fma"))
+        GTEST_SKIP() << "this processor has no fused multiply-add";
+#endif
+    // (1 + 2^-12)^2 = 1 + 2^-11 + 2^-24 rounds to 1 + 2^-11; fused, the 2^-24 would stay.
+    volatile float e = 0x1p-12f;
+    const Vec3 a(1.0f + e, -1.0f, 0.0f);
+    const Vec3 b(1.0f + e, 1.0f, 0.0f);
+    EXPECT_EQ(DotWhereFusedMultiplyAddExists(a, b), 0x1p-11f);
+}
+
 TEST(Math, DefaultsAndConstants) {
     EXPECT_EQ(Vec3(), Vec3::Zero);
     for (float v : Matrix3().m)

@@ -217,7 +217,7 @@ TEST(Camera, TargetStraightAheadOfBackTurnsTheCameraAround) {
     EXPECT_EQ(Up(c), Vec3::UnitY) << "turned about up, so the camera stays upright";
     EXPECT_EQ(Right(c), Vec3(-1, 0, 0));
 
-    // Nearly opposite, where the cross product is too short to give a reliable axis.
+    // Nearly opposite: the shortest turn where it is defined, upright where it is not.
     for (const float offset : {1e-4f, 0.05f, 1.0f, 4.0f, 10.0f}) {
         Camera near = StartCamera();
         near.Yaw(17, true);
@@ -228,6 +228,18 @@ TEST(Camera, TargetStraightAheadOfBackTurnsTheCameraAround) {
         ExpectOrthonormal(near);
         ExpectNear(Back(near), (near.position - near.target).Normalized(), 1e-5f);
     }
+}
+
+TEST(Camera, NearlyOppositeDirectionsTakeTheShortestTurn) {
+    // Just off straight behind, offset along up: the turn is about -right by almost pi, which
+    // carries up over the top to about -up; right stays.
+    Camera c = StartCamera();
+    c.SetPosition(Vec3(0, 4, -400));
+    const Vec3 n = Vec3(0, 4, -400).Normalized();
+    ExpectNear(Back(c), n, 1e-6f);
+    ExpectNear(Up(c), Vec3(0, n.z, -n.y), 1e-4f);
+    ExpectNear(Right(c), Vec3(1, 0, 0), 1e-4f);
+    ExpectOrthonormal(c);
 }
 
 TEST(Camera, CosineRoundedPastOneIsClampedToNoTurn) {

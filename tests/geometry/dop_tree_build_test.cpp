@@ -128,16 +128,46 @@ TEST(DopTreeBuild, FacesSharingOneCentroidEndInALeaf) {
     EXPECT_EQ(root.children[1].children, nullptr);
 }
 
+// Every node has no children or two, none lies deeper than kMaxDepth, and each was fitted to
+// at least one face (its finite z slab is not left empty); the leaves are collected in order.
+void CheckShape(const Zt18DOP& node, int depth, std::vector<const Zt18DOP*>& leaves) {
+    ASSERT_LE(depth, Zt18DOP::kMaxDepth);
+    EXPECT_EQ(node.slabs[2].min, 0.0f);
+    EXPECT_EQ(node.slabs[2].max, 0.0f);
+    if (node.children == nullptr) {
+        EXPECT_EQ(node.childCount, 0);
+        leaves.push_back(&node);
+        return;
+    }
+    ASSERT_EQ(node.childCount, 2);
+    CheckShape(node.children[0], depth + 1, leaves);
+    CheckShape(node.children[1], depth + 1, leaves);
+}
+
 TEST(DopTreeBuild, NonFiniteCoordinatesStillTerminate) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     for (const float bad : {nan, inf, -inf}) {
-        TestMesh mesh;
-        for (int i = 0; i < 40; ++i)
-            AddSquareAt(mesh, Vec3(static_cast<float>(i % 7), 0, 0));
-        mesh->vertices[5].x = bad;
-        mesh->vertices[77].y = bad;
-        Build(mesh, 1);
+        for (const int axis : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << bad << " on axis " << axis);
+            TestMesh mesh;
+            for (int i = 0; i < 40; ++i)
+                AddSquareAt(mesh, Vec3(static_cast<float>(i), 0, 0));
+            Vec3& corner = mesh->vertices[4 * 5 + 1];
+            (axis == 0 ? corner.x : corner.y) = bad;
+            const Zt18DOP root = Build(mesh, 1);
+            std::vector<const Zt18DOP*> leaves;
+            CheckShape(root, 0, leaves);
+            if (axis == 1) {
+                // A bad y spoils only the y spread: the split along x still gives every
+                // square a leaf of its own, in order.
+                ASSERT_EQ(leaves.size(), 40u);
+                for (std::size_t i = 0; i < leaves.size(); ++i) {
+                    const float x = static_cast<float>(i);
+                    EXPECT_EQ(XRange(*leaves[i]), std::make_pair(x - 0.5f, x + 0.5f)) << i;
+                }
+            }
+        }
     }
 }
 

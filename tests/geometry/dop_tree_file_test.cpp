@@ -363,6 +363,23 @@ TEST(ReadTreeStorage, NodesBelowTheRootFillOneBlockAndStayPutWhenTheRootMoves) {
     EXPECT_EQ(moved.children[1].childCount, 0);
 }
 
+TEST(ReadTreeStorage, ARootCanTakeOverOneOfItsDescendants) {
+    TempDir dir;
+    Zt18DOP root;
+    ASSERT_EQ(ReadTree(dir, NestedTagged(), root, Form::kTagged), 1);
+    root = std::move(root.children[1]);  // its own children lie in the root's block
+    Bytes subtree;
+    TaggedHeader(subtree, 3, 3, 2);
+    TaggedHeader(subtree, 4, 4, 0);
+    TaggedHeader(subtree, 5, 5, 1);
+    TaggedHeader(subtree, 6, 6, 0);
+    EXPECT_EQ(WriteTree(dir, root, Form::kTagged), subtree.str());
+    root = std::move(root.children[1]);
+    EXPECT_EQ(root.tag, 5);
+    ASSERT_EQ(root.childCount, 1);
+    EXPECT_EQ(root.children[0].tag, 6);
+}
+
 TEST(ReadTreeStorage, ANodeOfAReadTreeCanBeGivenNewChildren) {
     TempDir dir;
     Zt18DOP root;

@@ -60,18 +60,23 @@ TEST(ActorBounds, FileOfRootWithVerticesAndOneChildIsExactlyTheHandBuiltRecords)
 TEST(ActorBounds, PosedFramesAreBoundedAndTwelveFramesGiveTwelveRoots) {
     Actor a;
     MeshSource mesh = RootAndArm();
-    const Transform up{Matrix3::Identity, {0, 10, 0}};
-    a.Load(mesh, {Constant({"Arm"}, 12, up)});
+    a.Load(mesh, {Moving({"Arm"}, 12, {0, 10, 0})});
     const std::string bytes = a.dir.Read("anim0.kdt");
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x0c\0\0\0", 4));
     // Root record 152 + leaf 152 + group 152 + arm leaf 152, per frame.
     EXPECT_EQ(bytes.size(), 4u + 12u * 4u * 152u);
     ASSERT_EQ(a.model.animationBounds[0].size(), 12u);
-    // The arm is moved up by 10 in every frame: its leaf's y slab is 10..11.
-    const Zt18DOP& arm = a.model.animationBounds[0][11].children[1].children[0];
-    EXPECT_EQ(arm.slabs[1].min, 10.0f);
-    EXPECT_EQ(arm.slabs[1].max, 11.0f);
+    // Frame f moves the arm up by 10 (f + 1): its leaf's y slab, and the root's top, follow.
+    for (int f = 0; f < 12; ++f) {
+        const Zt18DOP& root = a.model.animationBounds[0][static_cast<std::size_t>(f)];
+        const Zt18DOP& arm = root.children[1].children[0];
+        const float lift = 10.0f * static_cast<float>(f + 1);
+        EXPECT_EQ(arm.slabs[1].min, lift) << f;
+        EXPECT_EQ(arm.slabs[1].max, lift + 1.0f) << f;
+        EXPECT_EQ(root.slabs[1].max, lift + 1.0f) << f;
+        EXPECT_EQ(root.children[0].slabs[1].max, 1.0f) << "the root node stays, frame " << f;
+    }
 }
 
 TEST(ActorBounds, EmptySubtreesGiveNoRecordAndTheirSlotGoesToTheNextSibling) {
@@ -167,13 +172,25 @@ TEST(ActorBounds, TwoAnimationsKeepTheirBoundsInOrderAndAFailedOneGetsNone) {
     Actor a;
     AnimationSource broken;  // no tracks: the loader rejects it
     broken.name = "broken";
-    a.Load(RootAndArm(), {Constant({"Root"}, 2, Transform::Identity), broken,
-                          Constant({"Arm"}, 5, Transform::Identity)});
+    a.Load(RootAndArm(), {Moving({"Root"}, 2, {1, 0, 0}), broken, Moving({"Arm"}, 5, {0, 0, 2})});
     ASSERT_EQ(a.model.animations.size(), 2u);
     ASSERT_EQ(a.model.animationBounds.size(), 2u);
-    EXPECT_EQ(a.model.animationBounds[0].size(), 2u);
-    EXPECT_EQ(a.model.animationBounds[1].size(), 5u);
+    ASSERT_EQ(a.model.animationBounds[0].size(), 2u);
+    ASSERT_EQ(a.model.animationBounds[1].size(), 5u);
     EXPECT_FALSE(std::filesystem::exists(a.dir.File("anim1.kdt")));
+    // Each tree is posed by its own animation: the first slides the whole actor along x, the
+    // second lifts only the arm along z.
+    for (int f = 0; f < 2; ++f) {
+        const Zt18DOP& root = a.model.animationBounds[0][static_cast<std::size_t>(f)];
+        EXPECT_EQ(root.slabs[0].min, static_cast<float>(f + 1)) << f;
+        EXPECT_EQ(root.slabs[2].max, 0.0f) << f;
+    }
+    for (int f = 0; f < 5; ++f) {
+        const Zt18DOP& root = a.model.animationBounds[1][static_cast<std::size_t>(f)];
+        EXPECT_EQ(root.slabs[0].min, 0.0f) << f;
+        EXPECT_EQ(root.children[0].slabs[2].max, 0.0f) << f;
+        EXPECT_EQ(root.children[1].children[0].slabs[2].min, 2.0f * static_cast<float>(f + 1)) << f;
+    }
 }
 
 }  // namespace

@@ -38,6 +38,19 @@ inline MeshSource RootAndArm() {
     return s;
 }
 
+// An animation with one track per named node whose frame f translates by (f + 1) * step: no two
+// of its frames pose alike, nor two animations with different steps.
+inline AnimationSource Moving(const std::vector<std::string>& nodes, int frames, const Vec3& step) {
+    AnimationSource a;
+    a.name = "moving";
+    std::vector<Transform> keys;
+    for (int f = 0; f < frames; ++f)
+        keys.push_back({Matrix3::Identity, step * static_cast<float>(f + 1)});
+    for (const auto& n : nodes)
+        a.tracks.push_back({n, keys});
+    return a;
+}
+
 // An animation with one track per named node, every frame holding `key`.
 inline AnimationSource Constant(const std::vector<std::string>& nodes, int frames,
                                 const Transform& key) {

@@ -119,6 +119,9 @@ TEST_F(TextureBuildTest, WrapAndFiltersComeFromTheParameters) {
     params.wrap = GL_CLAMP;
     params.magFilter = GL_NEAREST;
     params.minFilter = GL_NEAREST;
+    params.envMode = GL_DECAL;
+    // The environment mode is the renderer's to set: the build leaves it as it finds it.
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_BLEND);
     Texture other;
     ASSERT_EQ(other.LoadImage(dir.File("t.tga")), 1);
     ASSERT_NE(other.Build(params), 0u);
@@ -126,7 +129,10 @@ TEST_F(TextureBuildTest, WrapAndFiltersComeFromTheParameters) {
     EXPECT_EQ(Parameter(GL_TEXTURE_WRAP_T), GL_CLAMP);
     EXPECT_EQ(Parameter(GL_TEXTURE_MAG_FILTER), GL_NEAREST);
     EXPECT_EQ(Parameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
-    EXPECT_EQ(Parameter(GL_TEXTURE_ENV_MODE), 0) << "the environment is not a texture parameter";
+    GLint envMode = 0;
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &envMode);
+    EXPECT_EQ(envMode, GL_BLEND);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
 TEST_F(TextureBuildTest, EveryAlphaModeGeneratesItsChannel) {

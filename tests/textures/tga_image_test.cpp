@@ -28,14 +28,14 @@ Bytes Header(int type, int width, int height, int depth) {
     return out;
 }
 
-// stb_image's pixels in our order: file row order (the descriptor's top-left bit tells
-// stb_image to flip), blue first.
-Bytes AsStored(const ReferenceImage& reference, int channels, bool topLeftOrigin) {
+// stb_image's pixels in our order: bottom row first (stb_image gives the top row first, for
+// either origin), blue first.
+Bytes BottomUp(const ReferenceImage& reference, int channels) {
     Bytes pixels = reference.pixels;
     for (std::size_t i = 0; i + 2 < pixels.size(); i += std::size_t(channels)) {
         std::swap(pixels[i], pixels[i + 2]);
     }
-    return topLeftOrigin ? pixels : FlipRows(pixels, reference.width * channels);
+    return FlipRows(pixels, reference.width * channels);
 }
 
 TEST_F(TgaImageTest, AgreesWithStbImageOnImageMagickFiles) {
@@ -58,7 +58,39 @@ TEST_F(TgaImageTest, AgreesWithStbImageOnImageMagickFiles) {
         EXPECT_EQ(image.width, reference.width);
         EXPECT_EQ(image.height, reference.height);
         EXPECT_EQ(image.pixelCount, reference.width * reference.height);
-        EXPECT_EQ(image.pixels, AsStored(reference, channels, image.imageDescriptor & 0x20));
+        EXPECT_EQ(image.pixels, BottomUp(reference, channels));
+    }
+}
+
+TEST_F(TgaImageTest, RowsComeBottomUpAndLeftToRightFromWhicheverCornerTheFileStarts) {
+    // A 3 x 3 picture; pixel (row, column) counted from the bottom left.
+    const auto pixel = [](int row, int column) {
+        return Bytes{std::uint8_t(row * 3 + column), std::uint8_t(0x40 + row),
+                     std::uint8_t(0x80 + column)};
+    };
+    Bytes picture;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 3; ++column)
+            for (std::uint8_t b : pixel(row, column))
+                picture.push_back(b);
+    for (int type : {2, 10}) {
+        for (std::uint8_t descriptor : {0x00, 0x10, 0x20, 0x30}) {
+            SCOPED_TRACE(::testing::Message() << "type " << type << ", descriptor " << +descriptor);
+            Bytes file = Header(type, 3, 3, 24);
+            file[17] = descriptor;
+            if (type == 10)
+                file.push_back(8);  // one raw packet of all nine pixels
+            for (int stored = 0; stored < 3; ++stored) {
+                const int row = descriptor & 0x20 ? 2 - stored : stored;
+                for (int at = 0; at < 3; ++at) {
+                    const Bytes p = pixel(row, descriptor & 0x10 ? 2 - at : at);
+                    file.insert(file.end(), p.begin(), p.end());
+                }
+            }
+            ASSERT_EQ(Load(file), 1);
+            EXPECT_EQ(image.pixels, picture);
+            EXPECT_EQ(image.imageDescriptor, descriptor);
+        }
     }
 }
 
