@@ -272,6 +272,12 @@ std::unique_ptr<BitmapImage> LoadBitmapImage(const std::string& fileName, LoadEr
         }
         return nullptr;
     }
+    if (file.empty()) {
+        // An empty file cannot be mapped: it fails as a file that cannot be opened does.
+        Fail(error, "is empty");
+        Report("Failed to open DIB file " + fileName + ".\n");
+        return nullptr;
+    }
     std::unique_ptr<BitmapImage> image(new (std::nothrow) BitmapImage);
     Failure failure = image == nullptr ? Failure::kOutOfMemory : Decode(file, *image, error);
     if (failure != Failure::kNone) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <set>
 
 #include "assets/bitmap_image.h"
@@ -337,7 +338,6 @@ TEST_F(BitmapImageTest, UnknownHeadersAreReportedAsSuch) {
     // 124-byte headers, as ImageMagick writes by default
     EXPECT_EQ(LoadBitmapImage(Fixture("bmp16-565-v5.bmp")), nullptr);
     EXPECT_EQ(recorder.Take(), kUnknownFormat);
-    ExpectFailure({}, kUnknownFormat);
     ExpectFailure({'B', 'M', 0, 0}, kUnknownFormat);
     Bytes file = ReadFileBytes(Fixture("bmp24.bmp"));
     file[14] = 64;
@@ -357,6 +357,11 @@ TEST_F(BitmapImageTest, ReportsWithTheErrorCaptionAnOkButtonAndTheErrorIcon) {
     // A folder cannot be opened as a file either.
     EXPECT_EQ(LoadBitmapImage(dir.Path().string()), nullptr);
     EXPECT_EQ(recorder.Take(), "Failed to open DIB file " + dir.Path().string() + ".\n");
+    // Nor can an empty file be mapped.
+    const std::string empty = dir.File("empty.bmp");
+    std::ofstream{empty};
+    EXPECT_EQ(LoadBitmapImage(empty), nullptr);
+    EXPECT_EQ(recorder.Take(), "Failed to open DIB file " + empty + ".\n");
 }
 
 TEST_F(BitmapImageTest, TruncatedFilesFailWithTheirMessageOrKeepEveryPixel) {
@@ -371,7 +376,11 @@ TEST_F(BitmapImageTest, TruncatedFilesFailWithTheirMessageOrKeepEveryPixel) {
             SCOPED_TRACE(cut);
             const auto image = Decode(Bytes(file.begin(), file.begin() + long(cut)));
             if (image == nullptr) {
-                EXPECT_EQ(recorder.Take(), cut < headers ? kUnknownFormat : kConversionError);
+                const std::string expected =
+                    cut == 0        ? "Failed to open DIB file " + dir.File("x.bmp") + ".\n"
+                    : cut < headers ? kUnknownFormat
+                                    : kConversionError;
+                EXPECT_EQ(recorder.Take(), expected);
                 continue;
             }
             // Only what follows the last pixel may be missing: row padding, end marks (and
