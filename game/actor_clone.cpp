@@ -105,6 +105,16 @@ std::int32_t ActorClone::SetFrame(std::int32_t f) {
     return f;
 }
 
+Transform MountTransform(const MeshNode& node) {
+    const Vec3 p0{node.points[0], node.points[1], node.points[2]};
+    const Vec3 p1{node.points[3], node.points[4], node.points[5]};
+    const Vec3 p2{node.points[6], node.points[7], node.points[8]};
+    // Coincident points give no direction; the prop's own axis stands in for it.
+    const Vec3 u = (p2 - p0).Length() > 0 ? (p2 - p0).Normalized() : Vec3::UnitY;
+    const Vec3 v = (p1 - p0).Length() > 0 ? (p1 - p0).Normalized() : Vec3::UnitZ;
+    return {Matrix3::FromRows(Cross(u, v), u, v), p0};
+}
+
 int ActorClone::Attach(PropClone* prop, std::uint32_t nodeHash) {
     if (attachmentCount >= kMaxAttachments || prop == nullptr)
         return 0;
@@ -112,13 +122,7 @@ int ActorClone::Attach(PropClone* prop, std::uint32_t nodeHash) {
     const MeshNode* node = mesh != nullptr ? mesh->FindNode(nodeHash) : nullptr;
     if (node == nullptr)
         return 0;
-    const Vec3 p0{node->points[0], node->points[1], node->points[2]};
-    const Vec3 p1{node->points[3], node->points[4], node->points[5]};
-    const Vec3 p2{node->points[6], node->points[7], node->points[8]};
-    // Coincident points give no direction; the prop's own axis stands in for it.
-    const Vec3 u = (p2 - p0).Length() > 0 ? (p2 - p0).Normalized() : Vec3::UnitY;
-    const Vec3 v = (p1 - p0).Length() > 0 ? (p1 - p0).Normalized() : Vec3::UnitZ;
-    prop->transform = {Matrix3::FromRows(Cross(u, v), u, v), p0};
+    prop->transform = MountTransform(*node);
     const auto slot = static_cast<std::size_t>(attachmentCount);
     attachedProps[slot] = prop;
     attachNodeHashes[slot] = nodeHash;

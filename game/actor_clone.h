@@ -10,6 +10,11 @@
 
 class PropClone;
 
+// The transform that hangs a prop on `node`: from the node's three attachment points p0, p1, p2,
+// rows Cross(u, v), u, v with u towards p2 and v towards p1, translation p0. It maps the prop's
+// coordinates into the actor's bind-pose model space.
+Transform MountTransform(const MeshNode& node);
+
 class ActorClone : public Clone {
   public:
     static constexpr int kMaxAttachments = 10;

@@ -1,0 +1,25 @@
+// glTF's own answer, worked out independently of the importer on the test models' plain data
+// (tightly packed floats, byte or short joints): where each rigidly bound vertex is at a time.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include <tiny_gltf.h>
+
+using RefVec = std::array<double, 3>;
+
+struct RefVertex {
+    RefVec rest;   // at rest
+    RefVec posed;  // at the asked time
+};
+
+// The model with animation `animation`'s channels applied at time t (STEP, LINEAR with
+// spherical rotations, CUBICSPLINE), as node TRS.
+tinygltf::Model PosedModel(const tinygltf::Model& model, int animation, double t);
+
+// Every vertex of the default scene's triangle primitives that one node or joint moves alone.
+std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation, double t);
+
+// The longest key time of an animation.
+double AnimationLength(const tinygltf::Model& model, int animation);
