@@ -1,7 +1,7 @@
 #!/bin/sh
 # Remakes the seed corpora in tests/fuzz/corpus from the sample content (vorn-content at its
-# smallest scale), the seeds of vorn-fuzz-seeds, and the image fixtures. Run from the repo root
-# after scripts/fuzz has built build-fuzz.
+# smallest scale), the seeds of vorn-fuzz-seeds (glTF models among them), and the image
+# fixtures. Run from the repo root after scripts/fuzz has built build-fuzz.
 set -eu
 cd "$(dirname "$0")/../.."
 content=$(mktemp -d)
@@ -12,7 +12,7 @@ s="$content/sample"
 z="$content/seeds"
 corpus=tests/fuzz/corpus
 rm -rf "$corpus"
-for t in mesh animation face_groups prop_bounds actor_bounds tga bmp descriptor stats; do
+for t in mesh animation face_groups prop_bounds actor_bounds tga bmp descriptor stats gltf_import; do
     mkdir -p "$corpus/$t"
 done
 cp "$s/kordax.ply" "$s/gun82.ply" "$z/gun82-plain.ply" "$corpus/mesh/"
@@ -24,4 +24,5 @@ cp "$s"/*.tga tests/data/images/*.tga "$corpus/tga/"
 cp "$s"/*.bmp tests/data/images/*.bmp "$corpus/bmp/"
 cp "$s/kordax.txt" "$s/gun82.txt" "$corpus/descriptor/"
 cp "$s"/*stats.txt "$corpus/stats/"
+cp "$z"/*.glb "$z"/*.gltf "$corpus/gltf_import/"
 du -sh "$corpus"

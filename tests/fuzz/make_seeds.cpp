@@ -1,6 +1,7 @@
 // vorn-fuzz-seeds OUTPUT_DIR: writes the seed files that vorn-content does not make, with the
 // game's own writers: the caches of the sample robot, gun and short walk as the fuzz targets
-// load them, a gun mesh that loads without an OpenGL context, and the short walk itself.
+// load them, a gun mesh that loads without an OpenGL context, the short walk itself, and the
+// small glTF test models as .glb and .gltf files.
 // tests/fuzz/make-corpus.sh puts them into the corpus.
 #include <cstdio>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "model/prop_model.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/plain_content.h"
+#include "tests/support/gltf_models.h"
 
 namespace {
 
@@ -37,6 +39,15 @@ bool WriteSeeds(const std::filesystem::path& folder) {
         return Fail("the robot's caches");
     }
     std::filesystem::remove(in("kordax-plain.ply"));
+
+    // Both file forms and both image formats, each under 32 KiB.
+    if (!WriteModelFile(SkinnedModel(), in("skinned.glb")) ||
+        !WriteModelFile(NodeAnimatedModel(), in("node-animated.gltf")) ||
+        !WriteModelFile(TexturedModel(false), in("textured-png.glb")) ||
+        !WriteModelFile(TexturedModel(true), in("textured-jpeg.gltf")) ||
+        !WriteModelFile(StaticModel(), in("static.glb"))) {
+        return Fail("the glTF models");
+    }
     return true;
 }
 
