@@ -128,6 +128,12 @@ TEST(ImportRefusal, HostileModelsGetOneClearLine) {
              p.top = R"("extras": )" + std::string(80, '[') + std::string(80, ']') + ", ";
          }),
          "nests deeper than 64"},
+        {with([](Parts& p) {
+             p.top = R"("animations": [{"name": "B\nd", "channels": [{"sampler": 0, "target":
+                {"node": 0, "path": "translation"}}], "samplers": [{"input": 2, "output": 3,
+                "interpolation": "STEPAR"}]}], )";
+         }),
+         "B\\x0Ad"},
         {std::string(glb.begin(), glb.end()), "damaged or truncated"},
     };
     // The plain model imports from inside its folder.

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -434,17 +435,37 @@ class Importer {
     std::vector<Affine> locals_, worlds_;
 };
 
+// Messages quote names and strings from the file as they are; a control character in one
+// (an escaped newline, say) must not break the message's single line.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            line += escaped;
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
+
 }  // namespace
 
 bool ImportModelBytes(std::span<const unsigned char> bytes, const std::string& baseDir,
                       const ImportOptions& options, ImportedFolder& out, std::string& error) {
     out = {};
     tinygltf::Model model;
-    if (!LoadGltf(bytes, baseDir, model, error))
+    if (!LoadGltf(bytes, baseDir, model, error)) {
+        error = OneLine(error);
         return false;
+    }
     Importer importer(model, options, out);
     if (!importer.Run(error)) {
         out.files.clear();
+        error = OneLine(error);
         return false;
     }
     return true;
