@@ -5,24 +5,11 @@
 #include <map>
 
 #include "tools/gltf/export_trs.h"
+#include "tools/gltf/gltf_lists.h"
 
 namespace {
 
 constexpr double kFramesPerSecond = 30;
-
-void AddChannel(tinygltf::Animation& animation, BufferBuilder& buffer, int input, int node,
-                const char* path, const std::vector<float>& values, int components) {
-    tinygltf::AnimationSampler sampler;
-    sampler.input = input;
-    sampler.output = buffer.Floats(values, components, 0, false);
-    sampler.interpolation = "STEP";
-    animation.samplers.push_back(sampler);
-    tinygltf::AnimationChannel channel;
-    channel.sampler = static_cast<int>(animation.samplers.size() - 1);
-    channel.target_node = node;
-    channel.target_path = path;
-    animation.channels.push_back(channel);
-}
 
 // Per mesh node the track that moves it, as the game finds it: the first with the node's name
 // hash, or -1.
@@ -125,9 +112,12 @@ bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& me
                                 "\" have shear, written as the closest rotation and scale");
             }
             const int target = static_cast<int>(n);
-            AddChannel(out, buffer, input, target, "translation", translation, 3);
-            AddChannel(out, buffer, input, target, "rotation", rotation, 4);
-            AddChannel(out, buffer, input, target, "scale", scale, 3);
+            // The game holds each frame's stored pose until the next: STEP.
+            AddChannel(out, input, buffer.Floats(translation, 3, 0, false), "STEP", target,
+                       "translation");
+            AddChannel(out, input, buffer.Floats(rotation, 4, 0, false), "STEP", target,
+                       "rotation");
+            AddChannel(out, input, buffer.Floats(scale, 3, 0, false), "STEP", target, "scale");
         }
         model.animations.push_back(out);
     }

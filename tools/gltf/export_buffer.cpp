@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/gltf/gltf_lists.h"
+
 namespace {
 
 int TypeOf(int components) {
@@ -39,8 +41,7 @@ int BufferBuilder::View(std::span<const unsigned char> bytes, int target) {
     view.byteLength = bytes.size();
     view.target = target;
     data.insert(data.end(), bytes.begin(), bytes.end());
-    model_.bufferViews.push_back(view);
-    return static_cast<int>(model_.bufferViews.size() - 1);
+    return Append(model_.bufferViews, std::move(view));
 }
 
 int BufferBuilder::Accessor(int view, int componentType, int type, std::size_t count) {
@@ -49,8 +50,7 @@ int BufferBuilder::Accessor(int view, int componentType, int type, std::size_t c
     accessor.componentType = componentType;
     accessor.type = type;
     accessor.count = count;
-    model_.accessors.push_back(accessor);
-    return static_cast<int>(model_.accessors.size() - 1);
+    return Append(model_.accessors, std::move(accessor));
 }
 
 int BufferBuilder::Floats(std::span<const float> values, int components, int target, bool bounds) {

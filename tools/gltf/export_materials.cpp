@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/gltf/gltf_lists.h"
+
 namespace {
 
 constexpr const char* kSpecularExtension = "KHR_materials_specular";
@@ -57,12 +59,10 @@ int MaterialTable::TextureFor(int texture) {
     image.name = mesh_.textures[static_cast<std::size_t>(texture)].fileName;
     image.mimeType = "image/png";
     image.bufferView = buffer_.View(images_[static_cast<std::size_t>(texture)].bytes, 0);
-    model_.images.push_back(image);
     tinygltf::Texture gltfTexture;
     gltfTexture.sampler = Sampler(model_);
-    gltfTexture.source = static_cast<int>(model_.images.size() - 1);
-    model_.textures.push_back(gltfTexture);
-    const int index = static_cast<int>(model_.textures.size() - 1);
+    gltfTexture.source = Append(model_.images, std::move(image));
+    const int index = Append(model_.textures, std::move(gltfTexture));
     textures_.emplace(texture, index);
     return index;
 }
@@ -85,8 +85,7 @@ int MaterialTable::For(int material, int texture) {
         if (images_[static_cast<std::size_t>(texture)].alpha)
             out.alphaMode = "BLEND";
     }
-    model_.materials.push_back(out);
-    const int index = static_cast<int>(model_.materials.size() - 1);
+    const int index = Append(model_.materials, std::move(out));
     materials_.emplace(std::make_pair(material, texture), index);
     return index;
 }

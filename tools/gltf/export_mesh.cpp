@@ -7,6 +7,8 @@
 #include <tuple>
 #include <vector>
 
+#include "tools/gltf/gltf_lists.h"
+
 namespace {
 
 struct Corner {
@@ -180,6 +182,5 @@ int AddMesh(tinygltf::Model& model, BufferBuilder& buffer, MaterialTable& materi
         primitive.mode = TINYGLTF_MODE_TRIANGLES;
         out.primitives.push_back(primitive);
     }
-    model.meshes.push_back(out);
-    return static_cast<int>(model.meshes.size() - 1);
+    return Append(model.meshes, std::move(out));
 }
