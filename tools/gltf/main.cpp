@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/message_box.h"
 #include "tools/gltf/gltf_export.h"
 #include "tools/gltf/gltf_import.h"
 
@@ -126,6 +127,9 @@ int Export(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The bitmap decoder reports in message boxes; here its reason is in the one error line.
+    SetMessageBoxPresenter([](const std::string&, const std::string&, MessageBoxButtons buttons,
+                              MessageBoxIcon) { return EscapeAnswer(buttons); });
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return Usage("no command");
