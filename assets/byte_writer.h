@@ -12,14 +12,15 @@ class ByteWriter {
     void U8(std::uint8_t v) { bytes_.push_back(static_cast<char>(v)); }
     void I16(std::int16_t v) {
         const auto u = static_cast<std::uint16_t>(v);
-        U8(static_cast<std::uint8_t>(u));
-        U8(static_cast<std::uint8_t>(u >> 8));
+        const char bytes[2] = {static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+        bytes_.append(bytes, sizeof bytes);
     }
+    // Appended as one piece: large meshes are millions of these.
     void I32(std::int32_t v) {
         const auto u = static_cast<std::uint32_t>(v);
-        for (int shift = 0; shift < 32; shift += 8) {
-            U8(static_cast<std::uint8_t>(u >> shift));
-        }
+        const char bytes[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
+                               static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
+        bytes_.append(bytes, sizeof bytes);
     }
     void F32(float v) {
         std::int32_t bits;

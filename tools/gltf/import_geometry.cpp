@@ -211,6 +211,16 @@ class GeometryReader {
         const bool mirrored = !skinned && world.Determinant() < 0;
 
         std::vector<int> shared(normals.empty() ? 0 : count, -1);
+        // Each vertex is placed (and skinned) once, however many triangles share it.
+        std::vector<RestVertex> placed(count);
+        std::vector<bool> isPlaced(count, false);
+        const auto placeOnce = [&](std::size_t v) {
+            if (!isPlaced[v]) {
+                placed[v] = Place(node, world, skinned ? &skin : nullptr, positions, normals, v);
+                isPlaced[v] = true;
+            }
+            return placed[v];
+        };
         for (std::array<std::uint32_t, 3> t : Triangles(mode, index)) {
             if (mirrored)
                 std::swap(t[1], t[2]);
@@ -222,7 +232,7 @@ class GeometryReader {
             RestVertex corners[3];
             for (int k = 0; k < 3; ++k) {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
-                corners[k] = Place(node, world, skinned ? &skin : nullptr, positions, normals, v);
+                corners[k] = placeOnce(v);
                 if (texCoord >= 0) {
                     triangle.uv[k][0] = uvs[2 * v];
                     triangle.uv[k][1] = uvs[2 * v + 1];
