@@ -50,22 +50,19 @@ bool InputModule::Fail(InputResult result) {
 bool InputModule::CreateKeyboard() {
     bufferSelect = 1;
     std::memset(keyBuffers, 0, sizeof keyBuffers);
-    Platform& platform = ThePlatform();
-    keyboardDevice = platform.CreateDevice(directInput, InputDeviceKind::Keyboard, window);
-    if (keyboardDevice == nullptr)
-        return Fail(InputResult::Failed);
-    lastResult = platform.AcquireDevice(keyboardDevice);
-    if (lastResult != InputResult::Ok)
-        return Fail(lastResult);
-    return true;
+    return CreateAndAcquire(InputDeviceKind::Keyboard, keyboardDevice);
 }
 
 bool InputModule::CreateMouse() {
+    return CreateAndAcquire(InputDeviceKind::Mouse, mouseDevice);
+}
+
+bool InputModule::CreateAndAcquire(InputDeviceKind kind, InputDeviceHandle& device) {
     Platform& platform = ThePlatform();
-    mouseDevice = platform.CreateDevice(directInput, InputDeviceKind::Mouse, window);
-    if (mouseDevice == nullptr)
+    device = platform.CreateDevice(directInput, kind, window);
+    if (device == nullptr)
         return Fail(InputResult::Failed);
-    lastResult = platform.AcquireDevice(mouseDevice);
+    lastResult = platform.AcquireDevice(device);
     if (lastResult != InputResult::Ok)
         return Fail(lastResult);
     return true;

@@ -46,6 +46,7 @@ class InputModule {
 
   private:
     InputModule() = default;
+    bool CreateAndAcquire(InputDeviceKind kind, InputDeviceHandle& device);
     // Releases everything and reports false, for a failed creation step.
     bool Fail(InputResult result);
     void ClearMouse();

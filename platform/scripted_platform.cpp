@@ -350,12 +350,15 @@ void ScriptedPlatform::ReleaseDevice(InputDeviceHandle device) {
                                                            : PlatformCall::ReleaseMouse);
 }
 
+InputResult ScriptedPlatform::NextRead(InputResult& next, InputDeviceHandle device, char& token) {
+    const InputResult result = next;
+    next = InputResult::Ok;
+    return device == As<InputDeviceHandle>(token) ? result : InputResult::Failed;
+}
+
 InputResult ScriptedPlatform::ReadKeyboard(InputDeviceHandle device, std::uint8_t (&keys)[256]) {
     ++keyboardReads_;
-    const InputResult result = nextKeyboardRead_;
-    nextKeyboardRead_ = InputResult::Ok;
-    if (device != As<InputDeviceHandle>(keyboardToken_))
-        return InputResult::Failed;
+    const InputResult result = NextRead(nextKeyboardRead_, device, keyboardToken_);
     if (result != InputResult::Ok)
         return result;
     for (int i = 0; i < 256; ++i)
@@ -366,10 +369,7 @@ InputResult ScriptedPlatform::ReadKeyboard(InputDeviceHandle device, std::uint8_
 
 InputResult ScriptedPlatform::ReadMouse(InputDeviceHandle device, MouseReading& reading) {
     ++mouseReads_;
-    const InputResult result = nextMouseRead_;
-    nextMouseRead_ = InputResult::Ok;
-    if (device != As<InputDeviceHandle>(mouseToken_))
-        return InputResult::Failed;
+    const InputResult result = NextRead(nextMouseRead_, device, mouseToken_);
     if (result != InputResult::Ok)
         return result;
     reading = mouse_;

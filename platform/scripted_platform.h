@@ -195,6 +195,9 @@ class ScriptedPlatform final : public Platform {
     std::int64_t step_ = 0;
 
     std::set<PlatformCall> failing_;
+    // The result the test set for this reading (Ok for the next), or Failed for a device that is
+    // not `token`'s.
+    InputResult NextRead(InputResult& next, InputDeviceHandle device, char& token);
     InputResult nextKeyboardRead_ = InputResult::Ok;
     InputResult nextMouseRead_ = InputResult::Ok;
     std::vector<MessageBoxAnswer> answers_;
