@@ -1,13 +1,13 @@
 #include "tools/gltf/import_load.h"
 
-#include <stb/stb_image.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
+
+#include "tools/gltf/image_decode.h"
 
 namespace {
 
@@ -180,9 +180,8 @@ bool LoadImage(tinygltf::Image* image, const int index, std::string* err, std::s
         bytes = data.data() + view.byteOffset;
         length = view.byteLength;
     }
-    int width = 0, height = 0, channels = 0;
-    if (length > static_cast<std::size_t>(INT32_MAX) || !IsPngOrJpeg(bytes, length) ||
-        stbi_info_from_memory(bytes, static_cast<int>(length), &width, &height, &channels) == 0) {
+    int width = 0, height = 0;
+    if (!IsPngOrJpeg(bytes, length) || !ImageSize(bytes, length, width, height)) {
         context.Refuse(name + " is not a PNG or JPEG image that can be read");
         *err = context.refusal;
         return false;
@@ -194,15 +193,12 @@ bool LoadImage(tinygltf::Image* image, const int index, std::string* err, std::s
         *err = context.refusal;
         return false;
     }
-    unsigned char* pixels =
-        stbi_load_from_memory(bytes, static_cast<int>(length), &width, &height, &channels, 3);
-    if (pixels == nullptr) {
-        context.Refuse(name + " cannot be decoded: " + stbi_failure_reason());
+    const char* reason = "";
+    if (!DecodeRgb(bytes, length, image->image, width, height, reason)) {
+        context.Refuse(name + " cannot be decoded: " + reason);
         *err = context.refusal;
         return false;
     }
-    image->image.assign(pixels, pixels + static_cast<std::size_t>(width) * height * 3);
-    stbi_image_free(pixels);
     image->width = width;
     image->height = height;
     image->component = 3;
