@@ -41,8 +41,7 @@ TEST(Stats, AllKeysAnyOrderLastWinsCarriageReturnsTolerated) {
 }
 
 TEST(Stats, KeyAndValueOnOneLineSetsNothing) {
-    const WeaponStats s = LoadWeapon("maxammo 30\n");
-    EXPECT_EQ(s.maxammo, 0);
+    EXPECT_EQ(LoadWeapon("maxammo 30\n").maxammo, 0);
 }
 
 TEST(Stats, FractionalIntegerValueSwallowsTheNextLinesFirstCharacter) {
@@ -60,8 +59,7 @@ TEST(Stats, BlankLineMakesTheLoaderMissTheNextKey) {
 }
 
 TEST(Stats, CapitalKeysAreNotRecognised) {
-    const WeaponStats s = LoadWeapon("MAXAMMO\n30\n");
-    EXPECT_EQ(s.maxammo, 0);
+    EXPECT_EQ(LoadWeapon("MAXAMMO\n30\n").maxammo, 0);
 }
 
 TEST(Stats, LastValueWithoutLineEndStillCounts) {
