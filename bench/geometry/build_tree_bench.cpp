@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "geometry/zt18dop.h"
-#include "tests/geometry/test_helpers.h"
+#include "tests/support/quad_meshes.h"
 
 namespace {
 
@@ -36,12 +36,9 @@ void FillGrid(Mesh& mesh, int side) {
 
 void BM_BuildTree(benchmark::State& state) {
     const int side = static_cast<int>(std::lround(std::sqrt(static_cast<double>(state.range(0)))));
-    TestMesh holder;
-    Mesh& mesh = holder;
+    Mesh mesh;
     FillGrid(mesh, side);
-    std::vector<std::int32_t> faces(mesh.faces.size());
-    for (std::size_t i = 0; i < faces.size(); ++i)
-        faces[i] = static_cast<std::int32_t>(i);
+    const std::vector<std::int32_t> faces = AllFaces(mesh);
     std::vector<std::int32_t> all(mesh.vertices.size());
     for (std::size_t i = 0; i < all.size(); ++i)
         all[i] = static_cast<std::int32_t>(i);

@@ -10,7 +10,7 @@
 #include "assets/mesh_writer.h"
 #include "game/actor_clone.h"
 #include "model/actor_model.h"
-#include "platform/offscreen_context.h"
+#include "tests/support/shared_gl_context.h"
 
 namespace {
 
@@ -18,13 +18,12 @@ constexpr int kNodes = 25;
 constexpr int kQuadsPerNode = 1000;  // 4 vertices each: 100,000 vertices
 
 struct Fixture {
-    OffscreenContext context;
     ActorModel model;
     std::string dir;
     bool hasContext = false;
 
     Fixture() {
-        hasContext = context.Create(64, 64);
+        hasContext = UseSharedGlContext();
         dir = (std::filesystem::temp_directory_path() / "vorn_bench_model").string();
         std::filesystem::create_directories(dir);
         MeshSource s;

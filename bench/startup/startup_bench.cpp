@@ -10,7 +10,7 @@
 #include "assets/stats.h"
 #include "assets/texture.h"
 #include "game/asset_registry.h"
-#include "platform/offscreen_context.h"
+#include "tests/support/shared_gl_context.h"
 #include "tools/content/content_writer.h"
 
 namespace fs = std::filesystem;
@@ -18,7 +18,6 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Content {
-    OffscreenContext context;
     fs::path folder;
     std::vector<fs::path> files;                     // everything a start reads, caches included
     std::vector<fs::path> caches;                    // what a first start writes
@@ -29,7 +28,7 @@ struct Content {
         folder = fs::temp_directory_path() / "vorn_bench_startup";
         fs::remove_all(folder);
         std::string failed;
-        if (!context.Create(64, 64) || !WriteContent(folder.string(), 1, failed))
+        if (!UseSharedGlContext() || !WriteContent(folder.string(), 1, failed))
             return;
         fs::current_path(folder);
         DeleteTextures(Load());  // the first start writes the caches

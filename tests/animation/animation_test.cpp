@@ -6,7 +6,7 @@
 
 #include "assets/animation_writer.h"
 #include "assets/name_hash.h"
-#include "tests/mesh/fixture_bytes.h"
+#include "tests/support/byte_builder.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -20,13 +20,13 @@ MeshNode NodeNamed(const char* name) {
 // A keyframe of twelve distinct values, so that any misplaced element shows.
 constexpr float kDistinct[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 
-FixtureBytes Header(std::int64_t magic, const std::string& name, int frames, int tracks) {
-    FixtureBytes b;
+ByteBuilder Header(std::int64_t magic, const std::string& name, int frames, int tracks) {
+    ByteBuilder b;
     b.Int(magic).Str(name).Short(frames).Short(tracks);
     return b;
 }
 
-void AppendKey(FixtureBytes& b, const float (&a)[12]) {
+void AppendKey(ByteBuilder& b, const float (&a)[12]) {
     for (float v : a) {
         b.Float(v);
     }
@@ -34,14 +34,14 @@ void AppendKey(FixtureBytes& b, const float (&a)[12]) {
 
 // Two frames, two tracks: "Hip" (identity-with-translation, then the distinct key) and "Arm".
 std::string TwoTrackFixture() {
-    FixtureBytes b = Header(0x12345679, "walk", 2, 2);
+    ByteBuilder b = Header(0x12345679, "walk", 2, 2);
     b.Str("Hip");
     AppendKey(b, {1, 0, 0, 5, 0, 1, 0, 6, 0, 0, 1, 7});
     AppendKey(b, kDistinct);
     b.Str("Arm");
     AppendKey(b, kDistinct);
     AppendKey(b, {0, 1, 0, 0, -1, 0, 0, 0, 0, 0, 1, 0});
-    return b.bytes;
+    return b.str();
 }
 
 Transform DistinctTransform() {
@@ -85,13 +85,13 @@ TEST(Animation, UntrackedNodeGetsTheIdentityAtEveryFrame) {
 }
 
 TEST(Animation, FirstTrackOfANodeWins) {
-    FixtureBytes b = Header(0x12345679, "dup", 1, 2);
+    ByteBuilder b = Header(0x12345679, "dup", 1, 2);
     b.Str("Hip");
     AppendKey(b, kDistinct);
     b.Str("Hip");
     AppendKey(b, {1, 0, 0, 5, 0, 1, 0, 6, 0, 0, 1, 7});
     Animation animation;
-    ASSERT_EQ(LoadBytes(animation, b.bytes), 1);
+    ASSERT_EQ(LoadBytes(animation, b.str()), 1);
     EXPECT_EQ(animation.FindKey(NodeNamed("Hip"), 0), DistinctTransform());
 }
 
@@ -106,14 +106,14 @@ TEST(Animation, FramesOutsideTheAnimationAreClamped) {
 
 TEST(Animation, RejectsWrongMagicAndCountsBelowOne) {
     const auto withCounts = [](std::int64_t magic, int frames, int tracks) {
-        FixtureBytes b = Header(magic, "x", frames, tracks);
+        ByteBuilder b = Header(magic, "x", frames, tracks);
         for (int t = 0; t < 2; ++t) {
             b.Str("Hip");
             for (int f = 0; f < 2; ++f) {
                 AppendKey(b, kDistinct);
             }
         }
-        return b.bytes;
+        return b.str();
     };
     Animation animation;
     EXPECT_EQ(LoadBytes(animation, withCounts(0x12345679, 2, 2)), 1);  // the same file, valid
@@ -130,20 +130,20 @@ TEST(Animation, RejectsWrongMagicAndCountsBelowOne) {
 
 TEST(Animation, CountsThatTheFileCannotHoldAreRejectedBeforeAllocating) {
     // 32767 x 32767 keyframes would be 51 GB; the file holds one.
-    FixtureBytes b = Header(0x12345679, "huge", 32767, 32767);
+    ByteBuilder b = Header(0x12345679, "huge", 32767, 32767);
     b.Str("Hip");
     AppendKey(b, kDistinct);
     Animation animation;
-    EXPECT_EQ(LoadBytes(animation, b.bytes), 0);
+    EXPECT_EQ(LoadBytes(animation, b.str()), 0);
     EXPECT_EQ(animation.keys.capacity(), 0u);
 }
 
 TEST(Animation, OverlongNodeNameIsRejected) {
-    FixtureBytes b = Header(0x12345679, "x", 1, 1);
+    ByteBuilder b = Header(0x12345679, "x", 1, 1);
     b.Str(std::string(128, 'n'));
     AppendKey(b, kDistinct);
     Animation animation;
-    EXPECT_EQ(LoadBytes(animation, b.bytes), 0);
+    EXPECT_EQ(LoadBytes(animation, b.str()), 0);
 }
 
 TEST(Animation, MissingFileFails) {

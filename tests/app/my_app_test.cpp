@@ -8,10 +8,10 @@
 #include "app/my_app.h"
 #include "assets/stats.h"
 #include "platform/key_codes.h"
-#include "platform/offscreen_context.h"
 #include "platform/scripted_platform.h"
 #include "tests/gl_call_log.h"
-#include "tests/model/model_meshes.h"
+#include "tests/support/model_meshes.h"
+#include "tests/support/shared_gl_context.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -19,7 +19,7 @@ namespace {
 class DemoScene : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(context.Create(64, 64));
+        ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
         previous = std::filesystem::current_path();
         std::filesystem::current_path(dir.Path());
         MeshSource robot = RootAndArm();
@@ -56,7 +56,6 @@ class DemoScene : public ::testing::Test {
         platform.QueueIdle();
     }
 
-    OffscreenContext context;
     ScriptedPlatform platform;
     TempDir dir;
     std::filesystem::path previous;

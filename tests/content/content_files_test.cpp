@@ -82,19 +82,18 @@ TEST_F(ContentFiles, StatisticsSetEveryKeyOfTheirRecords) {
     EXPECT_EQ(robot.epburnrate, 2.5f);
     EXPECT_EQ(robot.maxhp, 250.0f);
 
-    WeaponStats gun82;
-    ASSERT_EQ(LoadWeaponStats(File("gun82stats.txt"), gun82), 1);
-    EXPECT_EQ(gun82.power, 12);
-    EXPECT_EQ(gun82.maxammo, 30);
-    EXPECT_EQ(gun82.reloadtime, 2);
-    EXPECT_EQ(gun82.recoil, 3);
-
-    WeaponStats gun83;
-    ASSERT_EQ(LoadWeaponStats(File("gun83stats.txt"), gun83), 1);
-    EXPECT_EQ(gun83.power, 25);
-    EXPECT_EQ(gun83.maxammo, 8);
-    EXPECT_EQ(gun83.reloadtime, 4);
-    EXPECT_EQ(gun83.recoil, 7);
+    const struct {
+        const char* file;
+        int power, maxammo, reloadtime, recoil;
+    } guns[] = {{"gun82stats.txt", 12, 30, 2, 3}, {"gun83stats.txt", 25, 8, 4, 7}};
+    for (const auto& g : guns) {
+        WeaponStats gun;
+        ASSERT_EQ(LoadWeaponStats(File(g.file), gun), 1) << g.file;
+        EXPECT_EQ(gun.power, g.power) << g.file;
+        EXPECT_EQ(gun.maxammo, g.maxammo) << g.file;
+        EXPECT_EQ(gun.reloadtime, g.reloadtime) << g.file;
+        EXPECT_EQ(gun.recoil, g.recoil) << g.file;
+    }
 }
 
 TEST_F(ContentFiles, AnimationsLoadAtLeastOneSecondLongWithOnlySomeNodesTracked) {

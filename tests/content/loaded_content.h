@@ -14,12 +14,11 @@
 #include "assets/name_hash.h"
 #include "model/actor_model.h"
 #include "model/prop_model.h"
-#include "platform/offscreen_context.h"
+#include "tests/support/shared_gl_context.h"
 #include "tests/temp_dir.h"
 #include "tools/content/content_writer.h"
 
 struct LoadedContent {
-    OffscreenContext context;
     TempDir dir;
     ActorModel robot;
     PropModel gun;
@@ -38,7 +37,7 @@ class ContentTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         content = new LoadedContent;
-        ASSERT_TRUE(content->context.Create(64, 64)) << "needs a display with OpenGL";
+        ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
         std::string failed;
         ASSERT_TRUE(WriteContent(content->dir.Path().string(), 1, failed)) << failed;
         const auto previous = std::filesystem::current_path();

@@ -7,7 +7,7 @@
 #include "assets/byte_writer.h"
 #include "model/actor_model.h"
 #include "model/prop_model.h"
-#include "tests/plain_content.h"
+#include "tests/support/plain_content.h"
 
 namespace {
 
@@ -103,18 +103,17 @@ CacheLoad ContentFolder::Load(CacheKind kind, const std::string& cachePath) cons
             DumpGroups(*robot.mesh, out);
             break;
         }
-        case CacheKind::kGunGroups: {
-            PropModel gun;
-            gun.LoadMesh(File(kGunMesh), defaultTextureParams);
-            load.result = gun.LoadGroups(cachePath);
-            DumpGroups(*gun.mesh, out);
-            break;
-        }
+        case CacheKind::kGunGroups:
         case CacheKind::kGunBounds: {
             PropModel gun;
             gun.LoadMesh(File(kGunMesh), defaultTextureParams);
-            load.result = gun.LoadBounds(cachePath, PropModel::kLeafSize);
-            DumpTree(gun.bounds, out);
+            if (kind == CacheKind::kGunGroups) {
+                load.result = gun.LoadGroups(cachePath);
+                DumpGroups(*gun.mesh, out);
+            } else {
+                load.result = gun.LoadBounds(cachePath, PropModel::kLeafSize);
+                DumpTree(gun.bounds, out);
+            }
             break;
         }
         case CacheKind::kWalkBounds: {

@@ -6,26 +6,25 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/byte_builder.h"
 #include "tests/temp_dir.h"
 
 namespace {
 
-std::string Int32Bytes(std::int32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        s[i] = static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF);
-    return s;
+// `lead` bytes of `fill`, then the words i * step + offset for i below `count`.
+std::string WordsAfter(int lead, char fill, int count, std::int32_t step, std::int32_t offset) {
+    ByteBuilder b;
+    b.Raw(std::string(static_cast<std::size_t>(lead), fill));
+    for (int i = 0; i < count; ++i)
+        b.Int(i * step + offset);
+    return b.str();
 }
 
 TEST(BinaryFile, ReadsLittleEndianValuesOfASmallFile) {
     TempDir dir;
     std::string bytes = "\x7F";
     bytes += std::string("\x34\x12", 2);
-    bytes += Int32Bytes(-5);
-    const float f = 2.5f;
-    std::int32_t bits;
-    std::memcpy(&bits, &f, 4);
-    bytes += Int32Bytes(bits);
+    bytes += ByteBuilder().Int(-5).Float(2.5f).str();
     bytes += std::string("robot", 6);
     dir.Write("small.bin", bytes);
 
@@ -48,10 +47,7 @@ TEST(BinaryFile, ReadsLittleEndianValuesOfASmallFile) {
 TEST(BinaryFile, RefillsAtEveryBufferBoundaryOffset) {
     for (int lead = 1015; lead <= 1024; ++lead) {
         TempDir dir;
-        std::string bytes(static_cast<std::size_t>(lead), '\x55');
-        for (int i = 0; i < 600; ++i)
-            bytes += Int32Bytes(i * 7919 - 300000);
-        dir.Write("f.bin", bytes);
+        dir.Write("f.bin", WordsAfter(lead, '\x55', 600, 7919, -300000));
         BinaryFile file;
         ASSERT_EQ(file.Open(dir.File("f.bin"), 1), 1);
         for (int i = 0; i < lead; ++i)
@@ -68,10 +64,7 @@ TEST(BinaryFile, RefillsAtEveryBufferBoundaryOffset) {
 TEST(BinaryFile, WordBlocksReadLikeSingleWords) {
     for (int lead = 0; lead < 160; lead += 3) {
         TempDir dir;
-        std::string bytes(static_cast<std::size_t>(lead), '\x11');
-        for (int i = 0; i < 700; ++i)
-            bytes += Int32Bytes(i * 104729 - 7);
-        dir.Write("f.bin", bytes);
+        dir.Write("f.bin", WordsAfter(lead, '\x11', 700, 104729, -7));
         BinaryFile file;
         ASSERT_EQ(file.Open(dir.File("f.bin"), 1), 1);
         for (int i = 0; i < lead; ++i)
@@ -97,7 +90,7 @@ TEST(BinaryFile, LongStringNearTheBufferEndIsReadWhole) {
     std::string bytes(1000, '\0');
     bytes += name;
     bytes += '\0';
-    bytes += Int32Bytes(42);
+    bytes += ByteBuilder().Int(42).str();
     dir.Write("s.bin", bytes);
     BinaryFile file;
     ASSERT_EQ(file.Open(dir.File("s.bin"), 1), 1);
@@ -127,7 +120,7 @@ TEST(BinaryFile, OverlongStringIsCutTerminatedAndFlagged) {
 
 TEST(BinaryFile, ReadsPastTheEndGiveZerosAndAreReported) {
     TempDir dir;
-    dir.Write("short.bin", Int32Bytes(7) + "\x01\x02");
+    dir.Write("short.bin", ByteBuilder().Int(7).str() + "\x01\x02");
     BinaryFile file;
     ASSERT_EQ(file.Open(dir.File("short.bin"), 1), 1);
     EXPECT_EQ(file.ReadInt32(), 7);
@@ -140,10 +133,7 @@ TEST(BinaryFile, ReadsPastTheEndGiveZerosAndAreReported) {
 
 TEST(BinaryFile, TruncationAfterARefillIsReported) {
     TempDir dir;
-    std::string bytes;
-    for (int i = 0; i < 400; ++i)
-        bytes += Int32Bytes(i + 1);
-    dir.Write("t.bin", bytes);
+    dir.Write("t.bin", WordsAfter(0, '\0', 400, 1, 1));
     BinaryFile file;
     ASSERT_EQ(file.Open(dir.File("t.bin"), 1), 1);
     for (int i = 0; i < 400; ++i)
@@ -170,7 +160,7 @@ TEST(BinaryFile, WriteSizesFollowTheFlushRule) {
             file.WriteInt32(-i);
         EXPECT_EQ(file.Close(), 1);
     }
-    EXPECT_EQ(dir.Read("3.bin"), Int32Bytes(0) + Int32Bytes(-1) + Int32Bytes(-2));
+    EXPECT_EQ(dir.Read("3.bin"), ByteBuilder().Ints({0, -1, -2}).str());
 
     BinaryFile reader;
     ASSERT_EQ(reader.Open(dir.File("256.bin"), 1), 1);
@@ -207,7 +197,7 @@ TEST(BinaryFile, WritesAppearOnlyWhenComplete) {
     ASSERT_EQ(file.Open(target, 0), 1);
     file.WriteInt32(9);
     ASSERT_EQ(file.Close(), 1);
-    EXPECT_EQ(dir.Read("cache.kdt"), Int32Bytes(9));
+    EXPECT_EQ(dir.Read("cache.kdt"), ByteBuilder().Int(9).str());
     EXPECT_FALSE(std::filesystem::exists(AtomicFile::TemporaryName(target)));
 }
 

@@ -6,20 +6,21 @@
 
 namespace {
 
-RobotStats LoadRobot(const std::string& text) {
+// The record `load` reads from a file holding `text`.
+template <typename Stats>
+Stats LoadFrom(const std::string& text, int (*load)(const std::string&, Stats&, StatsReport*)) {
     TempDir dir;
-    dir.Write("robot.txt", text);
-    RobotStats stats;
-    EXPECT_EQ(LoadRobotStats(dir.File("robot.txt"), stats), 1);
+    dir.Write("stats.txt", text);
+    Stats stats;
+    EXPECT_EQ(load(dir.File("stats.txt"), stats, nullptr), 1);
     return stats;
 }
 
+RobotStats LoadRobot(const std::string& text) {
+    return LoadFrom(text, LoadRobotStats);
+}
 WeaponStats LoadWeapon(const std::string& text) {
-    TempDir dir;
-    dir.Write("weapon.txt", text);
-    WeaponStats stats;
-    EXPECT_EQ(LoadWeaponStats(dir.File("weapon.txt"), stats), 1);
-    return stats;
+    return LoadFrom(text, LoadWeaponStats);
 }
 
 TEST(Stats, RobotPairsSetOnlyTheirFields) {
@@ -41,8 +42,7 @@ TEST(Stats, AllKeysAnyOrderLastWinsCarriageReturnsTolerated) {
 }
 
 TEST(Stats, KeyAndValueOnOneLineSetsNothing) {
-    const WeaponStats s = LoadWeapon("maxammo 30\n");
-    EXPECT_EQ(s.maxammo, 0);
+    EXPECT_EQ(LoadWeapon("maxammo 30\n").maxammo, 0);
 }
 
 TEST(Stats, FractionalIntegerValueSwallowsTheNextLinesFirstCharacter) {
@@ -60,8 +60,7 @@ TEST(Stats, BlankLineMakesTheLoaderMissTheNextKey) {
 }
 
 TEST(Stats, CapitalKeysAreNotRecognised) {
-    const WeaponStats s = LoadWeapon("MAXAMMO\n30\n");
-    EXPECT_EQ(s.maxammo, 0);
+    EXPECT_EQ(LoadWeapon("MAXAMMO\n30\n").maxammo, 0);
 }
 
 TEST(Stats, LastValueWithoutLineEndStillCounts) {

@@ -2,9 +2,8 @@
 // short cut of its walk. A file that is rejected makes the model build the bounds again; its
 // write is blocked.
 #include "model/actor_model.h"
-#include "model/bounds_check.h"
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/plain_content.h"
+#include "tests/support/plain_content.h"
 
 namespace {
 
@@ -23,18 +22,6 @@ ActorModel& Robot() {
     return *model;
 }
 
-void CheckShape(const Zt18DOP& node) {
-    FUZZ_CHECK(node.childCount >= 0 && (node.childCount == 0) == (node.children == nullptr));
-    for (std::int32_t i = 0; i < node.childCount; ++i) {
-        CheckShape(node.children[i]);
-    }
-}
-
-void CheckTree(const Zt18DOP& root, std::int32_t vertexCount) {
-    CheckShape(root);
-    FUZZ_CHECK(ExtremesWithin(root, vertexCount));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -45,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(robot.animationBounds.size() == 1);
     FUZZ_CHECK(robot.animationBounds[0].size() == kShortWalkFrames);
     for (const Zt18DOP& root : robot.animationBounds[0]) {
-        CheckTree(root, robot.mesh->vertexCount);
+        CheckBoundsTree(root, robot.mesh->vertexCount, false);
     }
     robot.animationBounds.clear();
     return 0;

@@ -1,7 +1,7 @@
 // Face-group files (".prs", Mesh::ReadGroupFile) read for the sample robot's mesh.
 #include "assets/mesh.h"
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/plain_content.h"
+#include "tests/support/plain_content.h"
 
 namespace {
 

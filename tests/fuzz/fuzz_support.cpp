@@ -11,6 +11,8 @@
 #include "assets/animation_writer.h"
 #include "assets/atomic_file.h"
 #include "assets/mesh_writer.h"
+#include "geometry/zt18dop.h"
+#include "model/bounds_check.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -85,4 +87,25 @@ void WriteStandIn(const std::string& path, const AnimationSource& source) {
         std::fprintf(stderr, "vorn fuzz: cannot write %s\n", path.c_str());
         std::abort();
     }
+}
+
+namespace {
+
+void CheckShape(const Zt18DOP& node, bool binary) {
+    if (binary) {
+        FUZZ_CHECK((node.children == nullptr && node.childCount == 0) ||
+                   (node.children != nullptr && node.childCount == 2));
+    } else {
+        FUZZ_CHECK(node.childCount >= 0 && (node.childCount == 0) == (node.children == nullptr));
+    }
+    for (std::int32_t i = 0; i < node.childCount; ++i) {
+        CheckShape(node.children[i], binary);
+    }
+}
+
+}  // namespace
+
+void CheckBoundsTree(const Zt18DOP& root, std::int32_t vertexCount, bool binary) {
+    CheckShape(root, binary);
+    FUZZ_CHECK(ExtremesWithin(root, vertexCount));
 }

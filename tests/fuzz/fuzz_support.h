@@ -8,6 +8,7 @@
 
 struct AnimationSource;
 struct MeshSource;
+class Zt18DOP;
 
 // A broken invariant counts as a finding, like a crash.
 #define FUZZ_CHECK(condition) \
@@ -32,3 +33,6 @@ void BlockWrites(const std::string& path);
 // Writes a stand-in model file; aborts when it cannot (nothing could be fuzzed).
 void WriteStandIn(const std::string& path, const MeshSource& source);
 void WriteStandIn(const std::string& path, const AnimationSource& source);
+// A bounds tree as read or rebuilt: every node a leaf or with its children (two each when
+// `binary`, as in a prop's tree), and every extreme a vertex below `vertexCount`.
+void CheckBoundsTree(const Zt18DOP& root, std::int32_t vertexCount, bool binary);

@@ -10,8 +10,8 @@
 #include "model/actor_model.h"
 #include "model/prop_model.h"
 #include "tests/fuzz/fuzz_support.h"
-#include "tests/plain_content.h"
 #include "tests/support/gltf_models.h"
+#include "tests/support/plain_content.h"
 
 namespace {
 

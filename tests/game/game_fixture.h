@@ -3,22 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/offscreen_context.h"
-#include "tests/model/model_meshes.h"
+#include "tests/support/model_meshes.h"
+#include "tests/support/shared_gl_context.h"
 #include "tests/temp_dir.h"
-
-inline OffscreenContext& SharedContext() {
-    // One context for the whole run: the driver's own allocations outlive a destroyed one.
-    static OffscreenContext* context = [] {
-        auto* c = new OffscreenContext;
-        c->Create(64, 64);
-        return c;
-    }();
-    return *context;
-}
 
 class GameTest : public ::testing::Test {
   protected:
-    void SetUp() override { SharedContext(); }
+    void SetUp() override { ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL"; }
     TempDir dir;
 };

@@ -1,4 +1,5 @@
 // Turning and moving instances, mounting props on actor nodes.
+#include <array>
 #include <cmath>
 
 #include "assets/name_hash.h"
@@ -12,11 +13,11 @@ namespace {
 class Motion : public GameTest {
   protected:
     // An actor whose root carries the node "Gun" with the given attachment points.
-    void LoadActor(const float points[9]) {
+    void LoadActor(const std::array<float, 9>& points = {}) {
         MeshSource s = RootAndArm();
         const auto gun = s.AddNode("Gun", 1);
         for (int i = 0; i < 9; ++i)
-            s.nodes[static_cast<std::size_t>(gun)].points[i] = points[i];
+            s.nodes[static_cast<std::size_t>(gun)].points[i] = points[static_cast<std::size_t>(i)];
         ASSERT_TRUE(WriteMeshFile(dir.File("a.ply"), s));
         ASSERT_EQ(actorModel.LoadMesh(dir.File("a.ply"), defaultTextureParams), 1);
         ASSERT_EQ(actorModel.LoadGroups(dir.File("a.prs")), 1);
@@ -26,8 +27,7 @@ class Motion : public GameTest {
 };
 
 TEST_F(Motion, MoveIntegratesConstantAccelerationExactlyAndThenCoasts) {
-    const float points[9] = {};
-    LoadActor(points);
+    LoadActor();
     Kordax robot(&actorModel, 1000.0f);
     robot.thrust = {0, 0, 100};
     robot.Move(0.5f);
@@ -39,8 +39,7 @@ TEST_F(Motion, MoveIntegratesConstantAccelerationExactlyAndThenCoasts) {
 }
 
 TEST_F(Motion, TurnsRotateTheOtherTwoAxesCounterClockwiseAndThrustFollowsThem) {
-    const float points[9] = {};
-    LoadActor(points);
+    LoadActor();
     Kordax robot(&actorModel, 1000.0f);
     robot.TurnAboutZ(90);
     EXPECT_NEAR(robot.xAxis.x, 0, 1e-6f);
@@ -56,8 +55,7 @@ TEST_F(Motion, TurnsRotateTheOtherTwoAxesCounterClockwiseAndThrustFollowsThem) {
 }
 
 TEST_F(Motion, TheMountComesFromTheNodesThreePointsAndTenSlotsAreAllThereIs) {
-    const float points[9] = {0, 0, 0, 0, 0, 2, 0, 3, 0};
-    LoadActor(points);
+    LoadActor({0, 0, 0, 0, 0, 2, 0, 3, 0});
     Kordax robot(&actorModel, 1000.0f);
     PropClone prop(&propModel, Vec3::Zero);
     EXPECT_EQ(robot.Attach(&prop, NameHash("Nowhere")), 0);
@@ -71,8 +69,7 @@ TEST_F(Motion, TheMountComesFromTheNodesThreePointsAndTenSlotsAreAllThereIs) {
 }
 
 TEST_F(Motion, CoincidentAttachmentPointsStillGiveAFiniteMount) {
-    const float points[9] = {1, 2, 3, 1, 2, 3, 1, 2, 3};
-    LoadActor(points);
+    LoadActor({1, 2, 3, 1, 2, 3, 1, 2, 3});
     Kordax robot(&actorModel, 1000.0f);
     PropClone prop(&propModel, Vec3::Zero);
     ASSERT_EQ(robot.Attach(&prop, NameHash("Gun")), 1);
@@ -82,8 +79,7 @@ TEST_F(Motion, CoincidentAttachmentPointsStillGiveAFiniteMount) {
 }
 
 TEST_F(Motion, VisibilityKeepsASphereTouchingAPlaneAndDropsOneJustOutside) {
-    const float points[9] = {};
-    LoadActor(points);
+    LoadActor();
     Kordax robot(&actorModel, 1000.0f);
     Camera camera;
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};

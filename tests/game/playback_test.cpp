@@ -25,6 +25,12 @@ class Playback : public GameTest {
             ASSERT_EQ(model.LoadAnimation(name), 1);
         }
     }
+    // Advances the counter by `ticks` and poses `actor` for that moment; returns its frame.
+    std::int32_t FrameAfter(ActorClone& actor, std::int64_t ticks) {
+        platform.AdvanceCounter(ticks);
+        actor.UpdatePose();
+        return actor.frame;
+    }
     ScriptedPlatform platform;
     ActorModel model;
 };
@@ -34,13 +40,9 @@ TEST_F(Playback, TheClockCarriesTheFractionOfAFrameBetweenUpdates) {
     // 30 frames per second at 983,040 ticks per second: exactly 2^-15 frames per tick.
     ActorClone actor(&model, 983040.0f, Vec3::Zero, true, 0, 0, 30);
     EXPECT_EQ(actor.framesPerTick, 1.0f / 32768.0f);
-    platform.AdvanceCounter(49152);
-    actor.UpdatePose();
-    EXPECT_EQ(actor.frame, 1);
+    EXPECT_EQ(FrameAfter(actor, 49152), 1);
     EXPECT_EQ(actor.frameFraction, 0.5f);
-    platform.AdvanceCounter(49152);
-    actor.UpdatePose();
-    EXPECT_EQ(actor.frame, 3);
+    EXPECT_EQ(FrameAfter(actor, 49152), 3);
     EXPECT_EQ(actor.frameFraction, 0.0f);
     EXPECT_EQ(actor.posedVertices[4].x, 5.0f + 3.0f);  // the arm at frame 3
 }
@@ -48,25 +50,19 @@ TEST_F(Playback, TheClockCarriesTheFractionOfAFrameBetweenUpdates) {
 TEST_F(Playback, FramesWrapAndLongPausesOrABackwardCounterAreHarmless) {
     LoadActor({30});
     ActorClone actor(&model, 983040.0f, Vec3::Zero, true, 0, 28, 30);
-    platform.AdvanceCounter(5 * 32768);
-    actor.UpdatePose();
-    EXPECT_EQ(actor.frame, 3);
+    EXPECT_EQ(FrameAfter(actor, 5 * 32768), 3);
     platform.AdvanceCounter(std::int64_t{1} << 50);
     actor.UpdatePose();
     EXPECT_GE(actor.frame, 0);
     EXPECT_LT(actor.frame, 30);
     const std::int32_t held = actor.frame;
-    platform.AdvanceCounter(-100000);
-    actor.UpdatePose();
-    EXPECT_EQ(actor.frame, held);
+    EXPECT_EQ(FrameAfter(actor, -100000), held);
 }
 
 TEST_F(Playback, AStoppedClockAndAModelWithoutAnimationsHoldTheirPose) {
     LoadActor({});
     ActorClone still(&model, 1000.0f, Vec3::Zero, true, 0, 0, 30);
-    platform.AdvanceCounter(100000);
-    still.UpdatePose();
-    EXPECT_EQ(still.frame, 0);
+    EXPECT_EQ(FrameAfter(still, 100000), 0);
     EXPECT_EQ(still.posedVertices, model.mesh->vertices);
     still.NextAnimation();  // nothing to switch to
     EXPECT_EQ(still.animationIndex, 0);
@@ -91,13 +87,9 @@ TEST_F(Playback, SwitchingKeepsOrWrapsTheFrameAndCyclesBackToTheFirst) {
 TEST_F(Playback, StartingRestartsTheClockFromNow) {
     LoadActor({30});
     ActorClone actor(&model, 983040.0f, Vec3::Zero, false, 0, 0, 30);
-    platform.AdvanceCounter(10 * 32768);
-    actor.UpdatePose();
-    EXPECT_EQ(actor.frame, 0);
+    EXPECT_EQ(FrameAfter(actor, 10 * 32768), 0);
     actor.SetPlaying(true);
-    platform.AdvanceCounter(32768);
-    actor.UpdatePose();
-    EXPECT_EQ(actor.frame, 1);
+    EXPECT_EQ(FrameAfter(actor, 32768), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "game/prop_clone.h"
 #include "tests/game/game_fixture.h"
 #include "tests/gl_call_log.h"
+#include "tests/support/frame_pixels.h"
 
 namespace {
 
@@ -28,7 +29,6 @@ void AddFacingQuad(MeshSource& s, float x0, bool front, std::int32_t node) {
 }
 
 TEST_F(Render, OnlyQuadsWhoseNewellNormalFacesTheEyeReachTheFrame) {
-    SharedContext();
     MeshSource s = OneMaterial();
     s.materials[0].diffuse[0] = 255;
     s.materials[0].diffuse[1] = 0;
@@ -42,25 +42,13 @@ TEST_F(Render, OnlyQuadsWhoseNewellNormalFacesTheEyeReachTheFrame) {
     ASSERT_EQ(model.LoadGroups(dir.File("p.prs")), 1);
     PropClone prop(&model, Vec3::Zero);
 
-    glViewport(0, 0, 64, 64);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    BeginFlatFrame();
     Camera camera;
     camera.position = {0, 0, 10};
     prop.Draw(camera);
     glFinish();
 
-    unsigned char left[4] = {}, right[4] = {};
-    glReadPixels(16, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, left);
-    glReadPixels(48, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, right);
+    std::array<int, 3> left = PixelRgb(16, 32), right = PixelRgb(48, 32);
     EXPECT_EQ(left[0], 255);
     EXPECT_EQ(left[1], 0);
     EXPECT_EQ(right[0], 0);
@@ -70,8 +58,8 @@ TEST_F(Render, OnlyQuadsWhoseNewellNormalFacesTheEyeReachTheFrame) {
     glClear(GL_COLOR_BUFFER_BIT);
     prop.Draw(camera);
     glFinish();
-    glReadPixels(16, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, left);
-    glReadPixels(48, 32, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, right);
+    left = PixelRgb(16, 32);
+    right = PixelRgb(48, 32);
     EXPECT_EQ(left[0], 0);
     EXPECT_EQ(right[0], 255);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "geometry/zt18dop.h"
-#include "tests/geometry/test_helpers.h"
+#include "tests/support/quad_meshes.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ std::pair<float, float> XRange(const Zt18DOP& node) {
 }
 
 TEST(DopTreeBuild, LeafSizeIsTheLargestLeaf) {
-    TestMesh mesh;
+    Mesh mesh;
     for (int i = 0; i < 10; ++i)
         AddSquareAt(mesh, Vec3(static_cast<float>(i), 0, 0));
     Zt18DOP atLimit = Build(mesh, 10);
@@ -44,7 +44,7 @@ TEST(DopTreeBuild, LeafSizeIsTheLargestLeaf) {
 }
 
 TEST(DopTreeBuild, CentroidOnTheSplitValueGoesToTheSecondChild) {
-    TestMesh mesh;
+    Mesh mesh;
     AddSquareAt(mesh, Vec3(-1, 0, 0));
     AddSquareAt(mesh, Vec3(0, 0, 0));  // exactly on the mean 0
     AddSquareAt(mesh, Vec3(1, 0, 0));
@@ -58,7 +58,7 @@ TEST(DopTreeBuild, CentroidOnTheSplitValueGoesToTheSecondChild) {
 // first face alone into child 0, splitting on the second puts the second face there.
 void ExpectSplitOnFirstOfTiedAxes(int first, int second) {
     const float pattern[4][2] = {{0, 1}, {1, 0}, {2, 1}, {1, 2}};
-    TestMesh mesh;
+    Mesh mesh;
     for (const auto& p : pattern) {
         float c[3] = {0, 0, 0};
         c[first] = p[0];
@@ -73,7 +73,7 @@ void ExpectSplitOnFirstOfTiedAxes(int first, int second) {
         EXPECT_LT(e.minVertex, 4) << first << second;
         EXPECT_LT(e.maxVertex, 4) << first << second;
     }
-    EXPECT_EQ(Zt18DOP::SlabValue(first, mesh->vertices[0]), below.slabs[first].min);
+    EXPECT_EQ(Zt18DOP::SlabValue(first, mesh.vertices[0]), below.slabs[first].min);
 }
 
 TEST(DopTreeBuild, VarianceTiesFavourXThenY) {
@@ -83,18 +83,18 @@ TEST(DopTreeBuild, VarianceTiesFavourXThenY) {
 }
 
 TEST(DopTreeBuild, ChildrenAreFittedToTheirCornersInListAndCornerOrder) {
-    TestMesh mesh;
+    Mesh mesh;
     // Everything lies in z = 0, so slab 2's extremes name the first corner that was widened.
     const std::int32_t f0 = AddSquareAt(mesh, Vec3(0, 0, 0));
     AddSquareAt(mesh, Vec3(10, 0, 0));
     const std::int32_t f2 = AddSquareAt(mesh, Vec3(1, 0, 0));
     // Face 0 starts at its second vertex; face 2 reuses a corner of face 0 (duplicates are fine).
-    mesh->faces[f0].vertex[0] = 1;
-    mesh->faces[f0].vertex[1] = 2;
-    mesh->faces[f0].vertex[2] = 3;
-    mesh->faces[f0].vertex[3] = 0;
-    mesh->faces[f2].vertex[3] = 2;
-    mesh->vertices.push_back(Vec3(100, 100, 100));  // used by no face
+    mesh.faces[f0].vertex[0] = 1;
+    mesh.faces[f0].vertex[1] = 2;
+    mesh.faces[f0].vertex[2] = 3;
+    mesh.faces[f0].vertex[3] = 0;
+    mesh.faces[f2].vertex[3] = 2;
+    mesh.vertices.push_back(Vec3(100, 100, 100));  // used by no face
 
     Zt18DOP root = Build(mesh, 2);
     EXPECT_EQ(root.slabs[0].max, 100.0f) << "the caller's root fit covers every vertex";
@@ -110,14 +110,14 @@ TEST(DopTreeBuild, ChildrenAreFittedToTheirCornersInListAndCornerOrder) {
 }
 
 TEST(DopTreeBuild, FacesSharingOneCentroidEndInALeaf) {
-    TestMesh mesh;
+    Mesh mesh;
     for (int i = 0; i < 25; ++i)
         AddSquareAt(mesh, Vec3(3, 4, 5));
     Zt18DOP same = Build(mesh, 10);
     EXPECT_EQ(same.children, nullptr);
 
     // Twenty equal faces and one apart: the split separates the one, then the twenty stay put.
-    TestMesh mixed;
+    Mesh mixed;
     for (int i = 0; i < 20; ++i)
         AddSquareAt(mixed, Vec3(0, 0, 0));
     AddSquareAt(mixed, Vec3(5, 0, 0));
@@ -150,10 +150,10 @@ TEST(DopTreeBuild, NonFiniteCoordinatesStillTerminate) {
     for (const float bad : {nan, inf, -inf}) {
         for (const int axis : {0, 1}) {
             SCOPED_TRACE(::testing::Message() << bad << " on axis " << axis);
-            TestMesh mesh;
+            Mesh mesh;
             for (int i = 0; i < 40; ++i)
                 AddSquareAt(mesh, Vec3(static_cast<float>(i), 0, 0));
-            Vec3& corner = mesh->vertices[4 * 5 + 1];
+            Vec3& corner = mesh.vertices[4 * 5 + 1];
             (axis == 0 ? corner.x : corner.y) = bad;
             const Zt18DOP root = Build(mesh, 1);
             std::vector<const Zt18DOP*> leaves;
@@ -173,7 +173,7 @@ TEST(DopTreeBuild, NonFiniteCoordinatesStillTerminate) {
 
 TEST(DopTreeBuild, DeepChainsOfLopsidedSplitsAreBuiltAndBounded) {
     // Centroids that grow faster than factorially make every split peel off one face.
-    TestMesh mesh;
+    Mesh mesh;
     float x = 1.0f;
     for (int i = 1; i <= 30; ++i) {
         AddSquareAt(mesh, Vec3(x, 0, 0));
@@ -191,35 +191,35 @@ TEST(DopTreeBuild, DeepChainsOfLopsidedSplitsAreBuiltAndBounded) {
 }
 
 TEST(DopTreeBuild, OutOfRangeIndicesAreRejectedWithoutReading) {
-    TestMesh mesh;
+    Mesh mesh;
     for (int i = 0; i < 12; ++i)
         AddSquareAt(mesh, Vec3(static_cast<float>(i), 0, 0));
     Zt18DOP root;
     root.CreateChildren(2);
     const std::vector<std::int32_t> pastEnd = {0, 1, 12};
-    EXPECT_EQ(root.BuildTree(pastEnd, mesh, mesh->vertices, 1), 0);
+    EXPECT_EQ(root.BuildTree(pastEnd, mesh, mesh.vertices, 1), 0);
     EXPECT_EQ(root.children, nullptr);
     const std::vector<std::int32_t> negative = {-1, 0};
-    EXPECT_EQ(root.BuildTree(negative, mesh, mesh->vertices, 1), 0);
+    EXPECT_EQ(root.BuildTree(negative, mesh, mesh.vertices, 1), 0);
 
-    mesh->faces[3].vertex[2] = static_cast<std::int32_t>(mesh->vertices.size());
-    EXPECT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh->vertices, 1), 0);
-    mesh->faces[3].vertex[2] = -4;
-    EXPECT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh->vertices, 1), 0);
+    mesh.faces[3].vertex[2] = static_cast<std::int32_t>(mesh.vertices.size());
+    EXPECT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh.vertices, 1), 0);
+    mesh.faces[3].vertex[2] = -4;
+    EXPECT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh.vertices, 1), 0);
     EXPECT_EQ(root.children, nullptr);
 
     // A vertex array shorter than the mesh's (the caller's posed copy) is checked as well.
-    mesh->faces[3].vertex[2] = 14;
-    const std::span<const Vec3> shorter(mesh->vertices.data(), 10);
+    mesh.faces[3].vertex[2] = 14;
+    const std::span<const Vec3> shorter(mesh.vertices.data(), 10);
     EXPECT_EQ(root.BuildTree(AllFaces(mesh), mesh, shorter, 1), 0);
-    EXPECT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh->vertices, 1), 1);
+    EXPECT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh.vertices, 1), 1);
     EXPECT_EQ(root.childCount, 2);
 }
 
 TEST(DopTreeBuild, NoFacesOrNonPositiveLeafSizeStillTerminate) {
-    TestMesh mesh;
+    Mesh mesh;
     Zt18DOP root;
-    EXPECT_EQ(root.BuildTree({}, mesh, mesh->vertices, 10), 1);
+    EXPECT_EQ(root.BuildTree({}, mesh, mesh.vertices, 10), 1);
     EXPECT_EQ(root.children, nullptr);
     for (int i = 0; i < 4; ++i)
         AddSquareAt(mesh, Vec3(static_cast<float>(i), 0, 0));

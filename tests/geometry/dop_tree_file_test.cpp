@@ -8,13 +8,14 @@
 
 #include "assets/binary_file.h"
 #include "geometry/zt18dop.h"
-#include "tests/geometry/test_helpers.h"
+#include "tests/support/byte_builder.h"
+#include "tests/support/quad_meshes.h"
 #include "tests/temp_dir.h"
 
 namespace {
 
 // Slabs with values that differ per slab and per record, so that misplaced fields show.
-Bytes& SampleSlabs(Bytes& b, int seed) {
+ByteBuilder& SampleSlabs(ByteBuilder& b, int seed) {
     for (int k = 0; k < 9; ++k) {
         b.Slab(static_cast<float>(seed * 100 + k) + 0.25f,
                static_cast<float>(seed * 100 + k) + 0.75f, seed * 1000 + k, seed * 1000 + 500 + k);
@@ -57,6 +58,20 @@ std::string WriteTree(const TempDir& dir, Zt18DOP& tree, Form form) {
     return dir.Read("out.kdt");
 }
 
+using NamedBytes = std::vector<std::pair<const char*, std::string>>;
+
+// Each file is refused, and the node that had `children` before is left a leaf.
+void ExpectRefusedLeavingALeaf(const TempDir& dir, const NamedBytes& cases, Form form,
+                               int children) {
+    for (const auto& [what, bytes] : cases) {
+        Zt18DOP node;
+        node.CreateChildren(children);
+        EXPECT_EQ(ReadTree(dir, bytes, node, form), 0) << what;
+        EXPECT_EQ(node.children, nullptr) << what;
+        EXPECT_EQ(node.childCount, 0) << what;
+    }
+}
+
 void ExpectSameTree(const Zt18DOP& a, const Zt18DOP& b) {
     for (int k = 0; k < 9; ++k) {
         EXPECT_EQ(std::memcmp(&a.slabs[k], &b.slabs[k], sizeof a.slabs[k]), 0) << k;
@@ -79,7 +94,7 @@ int CountNodes(const Zt18DOP& node) {
 
 TEST(BinaryTreeRecord, LeafIs148BytesAndReadsBackFieldByField) {
     TempDir dir;
-    Bytes bytes;
+    ByteBuilder bytes;
     SampleSlabs(bytes, 1).Int(0);
     ASSERT_EQ(bytes.size(), 148u);
     Zt18DOP node;
@@ -96,7 +111,7 @@ TEST(BinaryTreeRecord, AnyNonZeroFlagReadsAsTwoChildrenDepthFirst) {
     TempDir dir;
     for (const std::int32_t flag : {1, 2, -7}) {
         // root(flag) -> child 0 (flag 2) -> two leaves, then child 1 leaf.
-        Bytes bytes;
+        ByteBuilder bytes;
         SampleSlabs(bytes, 1).Int(flag);
         SampleSlabs(bytes, 2).Int(2);
         SampleSlabs(bytes, 3).Int(0);
@@ -113,25 +128,25 @@ TEST(BinaryTreeRecord, AnyNonZeroFlagReadsAsTwoChildrenDepthFirst) {
         EXPECT_EQ(root.children[1].children, nullptr);
 
         // The writer always writes 2.
-        Bytes expected;
+        ByteBuilder expected;
         SampleSlabs(expected, 1).Int(2);
-        expected.Append(bytes.str().substr(148));
+        expected.Raw(bytes.str().substr(148));
         EXPECT_EQ(WriteTree(dir, root, Form::kBinary), expected.str());
     }
 }
 
 TEST(BinaryTreeRecord, BuiltTreeIsWrittenExactly) {
     // Two unit squares; the right one raised to z = 2. Leaf size 1 splits them on x at 2.5.
-    TestMesh mesh;
+    Mesh mesh;
     AddQuad(mesh, {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0});
     AddQuad(mesh, {4, 0, 2}, {5, 0, 2}, {5, 1, 2}, {4, 1, 2});
     Zt18DOP root;
     const std::vector<std::int32_t> all = {0, 1, 2, 3, 4, 5, 6, 7};
-    root.FitVertices(all, mesh->vertices);
-    ASSERT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh->vertices, 1), 1);
+    root.FitVertices(all, mesh.vertices);
+    ASSERT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh.vertices, 1), 1);
 
     // Slab order: x, y, z, x+y, y-x, x+z, z-x, y+z, y-z; worked out by hand per vertex.
-    Bytes expected;
+    ByteBuilder expected;
     expected.Slab(0, 5, 0, 5).Slab(0, 1, 0, 2).Slab(0, 2, 0, 4).Slab(0, 6, 0, 6);
     expected.Slab(-5, 1, 5, 3).Slab(0, 7, 0, 5).Slab(-3, 0, 5, 0).Slab(0, 3, 0, 6);
     expected.Slab(-2, 1, 4, 2).Int(2);
@@ -146,7 +161,7 @@ TEST(BinaryTreeRecord, BuiltTreeIsWrittenExactly) {
 }
 
 TEST(BinaryTreeRecord, WrittenThenReadTreeReproducesEverything) {
-    TestMesh mesh;
+    Mesh mesh;
     for (int i = 0; i < 24; ++i) {
         for (int j = 0; j < 24; ++j) {
             const float x = static_cast<float>(i), y = static_cast<float>(j);
@@ -156,11 +171,11 @@ TEST(BinaryTreeRecord, WrittenThenReadTreeReproducesEverything) {
         }
     }
     Zt18DOP root;
-    std::vector<std::int32_t> all(mesh->vertices.size());
+    std::vector<std::int32_t> all(mesh.vertices.size());
     for (std::size_t i = 0; i < all.size(); ++i)
         all[i] = static_cast<std::int32_t>(i);
-    root.FitVertices(all, mesh->vertices);
-    ASSERT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh->vertices, 4), 1);
+    root.FitVertices(all, mesh.vertices);
+    ASSERT_EQ(root.BuildTree(AllFaces(mesh), mesh, mesh.vertices, 4), 1);
     ASSERT_GT(CountNodes(root), 100);
 
     TempDir dir;
@@ -175,7 +190,7 @@ TEST(BinaryTreeRecord, WrittenThenReadTreeReproducesEverything) {
 // A chain `depth` levels deep: each inner node's child 0 is the next inner node and its
 // child 1 a leaf, so the deepest leaves lie at level `depth`.
 std::string BinaryChain(int depth) {
-    Bytes b;
+    ByteBuilder b;
     for (int i = 0; i < depth; ++i)
         SampleSlabs(b, 1).Int(2);
     for (int i = 0; i <= depth; ++i)
@@ -185,12 +200,12 @@ std::string BinaryChain(int depth) {
 
 TEST(BinaryTreeRecord, MalformedFilesAreRejectedAndLeaveALeaf) {
     TempDir dir;
-    Bytes leaf;
+    ByteBuilder leaf;
     SampleSlabs(leaf, 1).Int(0);
-    Bytes inner;
+    ByteBuilder inner;
     SampleSlabs(inner, 1).Int(2);
 
-    const std::vector<std::pair<const char*, std::string>> cases = {
+    const NamedBytes cases = {
         {"empty file", ""},
         {"leaf cut short", leaf.str().substr(0, 147)},
         {"children announced, none present", inner.str()},
@@ -199,13 +214,7 @@ TEST(BinaryTreeRecord, MalformedFilesAreRejectedAndLeaveALeaf) {
         {"grandchildren missing", inner.str() + inner.str() + leaf.str()},
         {"nesting past the limit", BinaryChain(Zt18DOP::kMaxDepth + 1)},
     };
-    for (const auto& [what, bytes] : cases) {
-        Zt18DOP node;
-        node.CreateChildren(2);
-        EXPECT_EQ(ReadTree(dir, bytes, node, Form::kBinary), 0) << what;
-        EXPECT_EQ(node.children, nullptr) << what;
-        EXPECT_EQ(node.childCount, 0) << what;
-    }
+    ExpectRefusedLeavingALeaf(dir, cases, Form::kBinary, 2);
     Zt18DOP deepest;
     EXPECT_EQ(ReadTree(dir, BinaryChain(Zt18DOP::kMaxDepth), deepest, Form::kBinary), 1);
     EXPECT_EQ(WriteTree(dir, deepest, Form::kBinary), BinaryChain(Zt18DOP::kMaxDepth));
@@ -213,7 +222,7 @@ TEST(BinaryTreeRecord, MalformedFilesAreRejectedAndLeaveALeaf) {
 
 TEST(BinaryTreeRecord, ReadingStopsAfterOneTree) {
     TempDir dir;
-    Bytes bytes;
+    ByteBuilder bytes;
     SampleSlabs(bytes, 1).Int(0).Int(12345);
     dir.Write("tree.kdt", bytes.str());
     BinaryFile file;
@@ -223,14 +232,14 @@ TEST(BinaryTreeRecord, ReadingStopsAfterOneTree) {
     EXPECT_EQ(file.ReadInt32(), 12345);
 }
 
-Bytes& TaggedHeader(Bytes& b, std::int32_t tag, int seed, std::int32_t count) {
+ByteBuilder& TaggedHeader(ByteBuilder& b, std::int32_t tag, int seed, std::int32_t count) {
     b.Int(tag);
     return SampleSlabs(b, seed).Int(count);
 }
 
 TEST(TaggedTreeRecord, ReadsAndWritesTagSlabsCountAndChildrenInOrder) {
     TempDir dir;
-    Bytes bytes;
+    ByteBuilder bytes;
     TaggedHeader(bytes, 0x11223344, 1, 2);
     TaggedHeader(bytes, 7, 2, 0);
     TaggedHeader(bytes, 8, 3, 1);
@@ -256,7 +265,7 @@ TEST(TaggedTreeRecord, ReadsAndWritesTagSlabsCountAndChildrenInOrder) {
 }
 
 std::string TaggedChain(int depth) {
-    Bytes b;
+    ByteBuilder b;
     for (int i = 0; i < depth; ++i)
         TaggedHeader(b, i, 1, 1);
     TaggedHeader(b, depth, 2, 0);
@@ -265,16 +274,16 @@ std::string TaggedChain(int depth) {
 
 TEST(TaggedTreeRecord, MalformedFilesAreRejectedBeforeChildrenAreMade) {
     TempDir dir;
-    Bytes leaf;
+    ByteBuilder leaf;
     TaggedHeader(leaf, 5, 1, 0);
     auto header = [](std::int32_t count) {
-        Bytes b;
+        ByteBuilder b;
         return TaggedHeader(b, 5, 1, count).str();
     };
-    Bytes oneChildWithAGrandchild;
+    ByteBuilder oneChildWithAGrandchild;
     TaggedHeader(oneChildWithAGrandchild, 6, 2, 1);
 
-    const std::vector<std::pair<const char*, std::string>> cases = {
+    const NamedBytes cases = {
         {"empty file", ""},
         {"record cut short", leaf.str().substr(0, 151)},
         {"negative count", header(-1)},
@@ -286,13 +295,7 @@ TEST(TaggedTreeRecord, MalformedFilesAreRejectedBeforeChildrenAreMade) {
         {"pending sibling's bytes", header(2) + oneChildWithAGrandchild.str() + leaf.str()},
         {"nesting past the limit", TaggedChain(Zt18DOP::kMaxDepth + 1)},
     };
-    for (const auto& [what, bytes] : cases) {
-        Zt18DOP node;
-        node.CreateChildren(4);
-        EXPECT_EQ(ReadTree(dir, bytes, node, Form::kTagged), 0) << what;
-        EXPECT_EQ(node.children, nullptr) << what;
-        EXPECT_EQ(node.childCount, 0) << what;
-    }
+    ExpectRefusedLeavingALeaf(dir, cases, Form::kTagged, 4);
     Zt18DOP deepest;
     ASSERT_EQ(ReadTree(dir, TaggedChain(Zt18DOP::kMaxDepth), deepest, Form::kTagged), 1);
     EXPECT_EQ(WriteTree(dir, deepest, Form::kTagged), TaggedChain(Zt18DOP::kMaxDepth));
@@ -318,7 +321,7 @@ namespace {
 
 // root(3) -> [a(0), b(2) -> [c(0), d(1) -> [e(0)]], f(0)]: seven records.
 std::string NestedTagged() {
-    Bytes b;
+    ByteBuilder b;
     TaggedHeader(b, 1, 1, 3);
     TaggedHeader(b, 2, 2, 0);
     TaggedHeader(b, 3, 3, 2);
@@ -368,7 +371,7 @@ TEST(ReadTreeStorage, ARootCanTakeOverOneOfItsDescendants) {
     Zt18DOP root;
     ASSERT_EQ(ReadTree(dir, NestedTagged(), root, Form::kTagged), 1);
     root = std::move(root.children[1]);  // its own children lie in the root's block
-    Bytes subtree;
+    ByteBuilder subtree;
     TaggedHeader(subtree, 3, 3, 2);
     TaggedHeader(subtree, 4, 4, 0);
     TaggedHeader(subtree, 5, 5, 1);
@@ -398,7 +401,7 @@ TEST(ReadTreeStorage, ANodeOfAReadTreeCanBeGivenNewChildren) {
 
 TEST(ReadTreeStorage, TreesReadOneAfterAnotherFromOneFileLeaveItAfterEach) {
     // Trees larger than the file buffer, so that reading on after each crosses refills.
-    Bytes b;
+    ByteBuilder b;
     for (int tree = 0; tree < 3; ++tree) {
         TaggedHeader(b, 100 + tree, 1, 9);
         for (int i = 0; i < 9; ++i)

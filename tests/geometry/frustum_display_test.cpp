@@ -4,23 +4,13 @@
 
 #include "geometry/camera.h"
 #include "geometry/frustum.h"
-#include "platform/offscreen_context.h"
+#include "tests/support/shared_gl_context.h"
 
 namespace {
 
 // glFrustum(-1, 1, -1, 1, 1, 10), column-major.
 constexpr float kPerspective[16] = {
     1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -11.0f / 9.0f, -1, 0, 0, -20.0f / 9.0f, 0};
-
-// One context for the whole run, never torn down: unloading the GL driver at exit would hide
-// its own allocations from the leak checker's suppressions.
-bool HaveContext() {
-    static OffscreenContext* context = [] {
-        auto* c = new OffscreenContext;
-        return c->Create(64, 64) ? c : nullptr;
-    }();
-    return context != nullptr;
-}
 
 void LoadMatrices(const float view[16]) {
     glMatrixMode(GL_PROJECTION);
@@ -39,7 +29,7 @@ void ExpectSamePlanes(const ZtFrustum& a, const ZtFrustum& b, float tolerance) {
 }
 
 TEST(FrustumDisplay, PlanesFromOpenGLMatchTheGivenMatrices) {
-    ASSERT_TRUE(HaveContext());
+    ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
     const float view[16] = {0, 0, 1, 0, 0, 1, 0, 0, -1, 0, 0, 0, 0, 0, -5, 1};
     LoadMatrices(view);
 
@@ -64,7 +54,7 @@ TEST(FrustumDisplay, PlanesFromOpenGLMatchTheGivenMatrices) {
 }
 
 TEST(FrustumDisplay, CameraExtractsFromTheLoadedViewMatrix) {
-    ASSERT_TRUE(HaveContext());
+    ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
     Camera camera;
     camera.SetPosition(Vec3(0, 0, 400));
     camera.SetTarget(Vec3(0, 0, 0));

@@ -63,20 +63,22 @@ TEST(Zt18DOP, FirstListedVertexKeepsTiedExtremes) {
     // Vertices 0 and 2 share x = 0 (the minimum), 1 and 3 share x = 4 (the maximum); all share z.
     const std::vector<Vec3> v = {{0, 0, 5}, {4, 1, 5}, {0, 2, 5}, {4, 3, 5}};
     Zt18DOP dop;
+    // The extremes of slab 0 (x) and slab 2 (z) after a fit.
+    const auto expectExtremes = [&dop](std::int32_t xMin, std::int32_t xMax, std::int32_t zMin,
+                                       std::int32_t zMax) {
+        EXPECT_EQ(dop.extremes[0].minVertex, xMin);
+        EXPECT_EQ(dop.extremes[0].maxVertex, xMax);
+        EXPECT_EQ(dop.extremes[2].minVertex, zMin);
+        EXPECT_EQ(dop.extremes[2].maxVertex, zMax);
+    };
     const std::vector<std::int32_t> forward = {0, 1, 2, 3};
     dop.FitVertices(forward, v);
-    EXPECT_EQ(dop.extremes[0].minVertex, 0);
-    EXPECT_EQ(dop.extremes[0].maxVertex, 1);
-    EXPECT_EQ(dop.extremes[2].minVertex, 0);
-    EXPECT_EQ(dop.extremes[2].maxVertex, 0);
+    expectExtremes(0, 1, 0, 0);
     EXPECT_EQ(dop.extremes[1].maxVertex, 3);
 
     const std::vector<std::int32_t> backward = {3, 2, 1, 0};
     dop.FitVertices(backward, v);
-    EXPECT_EQ(dop.extremes[0].minVertex, 2);
-    EXPECT_EQ(dop.extremes[0].maxVertex, 3);
-    EXPECT_EQ(dop.extremes[2].minVertex, 3);
-    EXPECT_EQ(dop.extremes[2].maxVertex, 3);
+    expectExtremes(2, 3, 3, 3);
     // Both ends are tested for every vertex: the one vertex sets min and max alike.
     EXPECT_EQ(dop.slabs[2].min, 5.0f);
     EXPECT_EQ(dop.slabs[2].max, 5.0f);

@@ -6,21 +6,13 @@
 
 #include "game/prop_clone.h"
 #include "model/prop_model.h"
-#include "platform/offscreen_context.h"
 #include "tests/gltf/import_support.h"
+#include "tests/support/frame_pixels.h"
+#include "tests/support/shared_gl_context.h"
 #include "tools/content/content_writer.h"
 #include "tools/gltf/gltf_export.h"
 
 namespace {
-
-OffscreenContext& Context() {
-    static OffscreenContext* context = [] {
-        auto* c = new OffscreenContext;
-        c->Create(64, 64);
-        return c;
-    }();
-    return *context;
-}
 
 // Texture files are named relative to the working folder, as the game runs inside its folder.
 class InFolder {
@@ -54,7 +46,7 @@ std::vector<std::string> Names(const Mesh& mesh) {
 }
 
 TEST(ImportDisplay, SampleRobotThroughExportAndBackPosesAsBeforeInEveryFrame) {
-    Context();
+    ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
     TempDir dir;
     std::string failed, error;
     ASSERT_TRUE(WriteContent(dir.File("sample"), 1, failed)) << failed;
@@ -117,7 +109,7 @@ TEST(ImportDisplay, SampleRobotThroughExportAndBackPosesAsBeforeInEveryFrame) {
 }
 
 TEST(ImportDisplay, BaseColourTextureShowsUprightAsGltfDefinesIt) {
-    Context();
+    ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
     TempDir dir;
     std::string error;
     ImportOptions options;
@@ -132,33 +124,21 @@ TEST(ImportDisplay, BaseColourTextureShowsUprightAsGltfDefinesIt) {
     }
     PropClone prop(&model, Vec3::Zero);
     // The panel, x from -0.5 to 0.5 and y from 1.25 to 1.75, fills the frame.
-    glViewport(0, 0, 64, 64);
+    BeginFlatFrame();
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     glOrtho(-0.5, 0.5, 1.25, 1.75, -10, 10);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
     glEnable(GL_TEXTURE_2D);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
     Camera camera;
     camera.position = {0, 1.5f, 10};
     prop.Draw(camera);
     glFinish();
-    const auto pixel = [](int x, int y) {
-        unsigned char rgba[4] = {};
-        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-        return std::array<int, 3>{rgba[0], rgba[1], rgba[2]};
-    };
     // Quadrants red, green (top) over blue, white (bottom), times the factor (1, 0.95, 0.9).
-    EXPECT_EQ(pixel(16, 48), (std::array<int, 3>{255, 0, 0}));
-    EXPECT_EQ(pixel(48, 48), (std::array<int, 3>{0, 242, 0}));
-    EXPECT_EQ(pixel(16, 16), (std::array<int, 3>{0, 0, 230}));
-    EXPECT_EQ(pixel(48, 16), (std::array<int, 3>{255, 242, 230}));
+    EXPECT_EQ(PixelRgb(16, 48), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ(PixelRgb(48, 48), (std::array<int, 3>{0, 242, 0}));
+    EXPECT_EQ(PixelRgb(16, 16), (std::array<int, 3>{0, 0, 230}));
+    EXPECT_EQ(PixelRgb(48, 16), (std::array<int, 3>{255, 242, 230}));
 }
 
 }  // namespace

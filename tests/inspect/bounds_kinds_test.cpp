@@ -5,25 +5,15 @@
 #include "model/actor_model.h"
 #include "model/prop_model.h"
 #include "tests/inspect/inspect_run.h"
-#include "tests/model/model_meshes.h"
+#include "tests/inspect/sample_caches.h"
+#include "tests/support/model_meshes.h"
 #include "tests/temp_dir.h"
 
 namespace {
 
 class BoundsKinds : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(WriteMeshFile(dir.File("arm.ply"), RootAndArm()));
-        ASSERT_TRUE(WriteAnimationFile(dir.File("wave.anm"),
-                                       Constant({"Root", "Arm"}, 5, Transform::Identity)));
-        ActorModel actor;
-        ASSERT_EQ(actor.LoadMesh(dir.File("arm.ply"), defaultTextureParams), 1);
-        ASSERT_EQ(actor.LoadAnimation(dir.File("wave.anm")), 1);
-        ASSERT_EQ(actor.LoadBounds(dir.File("wave.kdt"), 0), 1);
-        PropModel prop;
-        ASSERT_EQ(prop.LoadMesh(dir.File("arm.ply"), defaultTextureParams), 1);
-        ASSERT_EQ(prop.LoadBounds(dir.File("arm.kdt"), PropModel::kLeafSize), 1);
-    }
+    void SetUp() override { WriteArmCaches(dir, 5, false); }
     TempDir dir;
 };
 

@@ -8,7 +8,7 @@
 #include "model/prop_model.h"
 #include "tests/inspect/inspect_run.h"
 #include "tests/inspect/sample_caches.h"
-#include "tests/model/model_meshes.h"
+#include "tests/support/model_meshes.h"
 
 namespace {
 
@@ -117,22 +117,10 @@ TEST(BrokenAnimation, BadMagicAndCountsAreNamed) {
                   std::to_string(countsAt + 4 + 5 + 3 * 48) + ")");
 }
 
-// Caches written by the real models beside a mesh without textures (no OpenGL needed).
+// Caches written by the real models beside a mesh without textures.
 class BrokenCaches : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ASSERT_TRUE(WriteMeshFile(dir.File("arm.ply"), RootAndArm()));
-        ASSERT_TRUE(WriteAnimationFile(dir.File("wave.anm"),
-                                       Constant({"Root", "Arm"}, 3, Transform::Identity)));
-        ActorModel actor;
-        ASSERT_EQ(actor.LoadMesh(dir.File("arm.ply"), defaultTextureParams), 1);
-        ASSERT_EQ(actor.LoadGroups(dir.File("arm.prs")), 1);
-        ASSERT_EQ(actor.LoadAnimation(dir.File("wave.anm")), 1);
-        ASSERT_EQ(actor.LoadBounds(dir.File("wave.kdt"), 0), 1);
-        PropModel prop;
-        ASSERT_EQ(prop.LoadMesh(dir.File("arm.ply"), defaultTextureParams), 1);
-        ASSERT_EQ(prop.LoadBounds(dir.File("arm.kdt"), PropModel::kLeafSize), 1);
-    }
+    void SetUp() override { WriteArmCaches(dir, 3, true); }
     TempDir dir;
 };
 

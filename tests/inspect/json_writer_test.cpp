@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "tests/inspect/inspect_run.h"
-#include "tests/model/model_meshes.h"
+#include "tests/support/model_meshes.h"
 #include "tests/temp_dir.h"
 #include "tools/inspect/json_writer.h"
 

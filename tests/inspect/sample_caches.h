@@ -16,6 +16,7 @@
 #include "assets/name_hash.h"
 #include "model/actor_model.h"
 #include "model/prop_model.h"
+#include "tests/support/model_meshes.h"
 #include "tests/temp_dir.h"
 #include "tools/content/content_names.h"
 #include "tools/content/content_writer.h"
@@ -69,4 +70,23 @@ inline void WriteSampleContent(const TempDir& dir) {
         const std::string bounds = std::string(name) + ".kdt";
         WriteActorBounds(robot, dir.File(std::string(name) + ".anm"), bounds, dir.File(bounds));
     }
+}
+
+// RootAndArm() as "arm.ply" and a still animation of both its nodes, `frames` long, as
+// "wave.anm", with the bounds the real models write beside them: the actor's "wave.kdt" and the
+// prop's "arm.kdt", and with `groups` the face groups "arm.prs" (no OpenGL needed: no textures).
+inline void WriteArmCaches(const TempDir& dir, int frames, bool groups) {
+    ASSERT_TRUE(WriteMeshFile(dir.File("arm.ply"), RootAndArm()));
+    ASSERT_TRUE(WriteAnimationFile(dir.File("wave.anm"),
+                                   Constant({"Root", "Arm"}, frames, Transform::Identity)));
+    ActorModel actor;
+    ASSERT_EQ(actor.LoadMesh(dir.File("arm.ply"), defaultTextureParams), 1);
+    if (groups) {
+        ASSERT_EQ(actor.LoadGroups(dir.File("arm.prs")), 1);
+    }
+    ASSERT_EQ(actor.LoadAnimation(dir.File("wave.anm")), 1);
+    ASSERT_EQ(actor.LoadBounds(dir.File("wave.kdt"), 0), 1);
+    PropModel prop;
+    ASSERT_EQ(prop.LoadMesh(dir.File("arm.ply"), defaultTextureParams), 1);
+    ASSERT_EQ(prop.LoadBounds(dir.File("arm.kdt"), PropModel::kLeafSize), 1);
 }

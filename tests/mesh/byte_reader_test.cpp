@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tests/mesh/fixture_bytes.h"
+#include "tests/support/byte_builder.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -14,9 +14,9 @@ const std::uint8_t* Bytes(const std::string& s) {
 }
 
 TEST(ByteReader, ReadsLittleEndianValuesAndStrings) {
-    FixtureBytes b;
+    ByteBuilder b;
     b.Byte(0x7F).Short(0xBEEF).Int(-5).Float(2.5f).Str("robot").Ints({1, -2, 3});
-    ByteReader in(Bytes(b.bytes), b.bytes.size());
+    ByteReader in(Bytes(b.str()), b.str().size());
     EXPECT_EQ(in.U8(), 0x7F);
     EXPECT_EQ(in.U16(), 0xBEEF);
     EXPECT_EQ(in.I32(), -5);
@@ -32,9 +32,9 @@ TEST(ByteReader, ReadsLittleEndianValuesAndStrings) {
 }
 
 TEST(ByteReader, ReadsPastTheEndGiveZerosAndFail) {
-    FixtureBytes b;
+    ByteBuilder b;
     b.Byte(1).Byte(2).Byte(3);
-    ByteReader in(Bytes(b.bytes), b.bytes.size());
+    ByteReader in(Bytes(b.str()), b.str().size());
     EXPECT_EQ(in.I32(), 0);
     EXPECT_TRUE(in.Failed());
     EXPECT_EQ(in.BytesLeft(), 3u);  // nothing consumed by the failed read

@@ -10,8 +10,8 @@
 
 #include "assets/atomic_file.h"
 #include "assets/mesh.h"
-#include "tests/mesh/fixture_bytes.h"
-#include "tests/mesh/sample_mesh.h"
+#include "tests/support/byte_builder.h"
+#include "tests/support/sample_mesh.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -62,7 +62,7 @@ Mesh GroupMesh(const std::vector<std::pair<int, int>>& faces, int textureCount,
     return mesh;
 }
 
-void AppendGroup(FixtureBytes& b, int material, int texture,
+void AppendGroup(ByteBuilder& b, int material, int texture,
                  std::initializer_list<std::int64_t> faces) {
     b.Float(kShininess[material]);
     for (float c : kSpecular[material]) {
@@ -103,12 +103,12 @@ TEST(MeshGroups, GroupsByMaterialAndTextureWithTexturesAscendingFromMinusOne) {
     TempDir dir;
     ASSERT_EQ(mesh.BuildGroupFile(dir.File("m.prs")), 1);
 
-    FixtureBytes expected;
+    ByteBuilder expected;
     expected.Float(std::sqrt(3.0f)).Int(3);
     AppendGroup(expected, 0, -1, {0, 2});
     AppendGroup(expected, 1, -1, {1, 5});
     AppendGroup(expected, 0, 0, {3, 4});
-    EXPECT_EQ(dir.Read("m.prs"), expected.bytes);
+    EXPECT_EQ(dir.Read("m.prs"), expected.str());
     EXPECT_FALSE(std::filesystem::exists(AtomicFile::TemporaryName(dir.File("m.prs"))));
 
     Mesh fresh = GroupMesh({{0, -1}, {1, -1}, {0, -1}, {0, 0}, {0, 0}, {1, -1}}, 1);
@@ -188,10 +188,10 @@ TEST(MeshGroups, ValidExistingFileIsNeverRewrittenEvenWhenTheMeshChanged) {
 }
 
 TEST(MeshGroups, ReadReplacesGroupsAndRadiusWithTheFilesValues) {
-    FixtureBytes b;
+    ByteBuilder b;
     b.Float(12.5f).Int(1).Floats({1, 2, 3, 4, 5, 6, 7}).Int(-1).Int(3).Ints({2, 0, 1});
     TempDir dir;
-    dir.Write("h.prs", b.bytes);
+    dir.Write("h.prs", b.str());
     Mesh mesh = GroupMesh({{0, -1}, {1, -1}, {0, -1}}, 0);
     ASSERT_EQ(mesh.BuildGroupFile(dir.File("other.prs")), 1);
     ASSERT_EQ(mesh.ReadGroupFile(dir.File("h.prs")), 1);
@@ -215,10 +215,10 @@ TEST(MeshGroups, UnfitFilesAreRefusedAndRebuilt) {
     const std::string good = dir.Read("ref.prs");
     // Layout: radius, count, then groups (-1: face 0), (0: face 1), (1: face 2), 40 bytes each.
     const auto withInt = [&](std::size_t at, std::int64_t v) {
-        FixtureBytes b;
+        ByteBuilder b;
         b.Int(v);
         std::string s = good;
-        s.replace(at, 4, b.bytes);
+        s.replace(at, 4, b.str());
         return s;
     };
     const std::size_t group1 = 8 + 40;

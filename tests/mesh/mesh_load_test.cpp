@@ -6,7 +6,7 @@
 #include "assets/mesh.h"
 #include "assets/mesh_writer.h"
 #include "assets/name_hash.h"
-#include "tests/mesh/sample_mesh.h"
+#include "tests/support/sample_mesh.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -203,9 +203,9 @@ constexpr std::size_t kLayerCountAt = kTextureCountAt + 4 + 4 + 60 + 4 + 36 + 4 
 constexpr std::size_t kNodeVertexCountAt = kLayerCountAt + 4 + 50 + 2 + 5 + 36;
 
 std::string WithInt(std::string bytes, std::size_t at, std::int32_t value) {
-    FixtureBytes b;
+    ByteBuilder b;
     b.Int(value);
-    bytes.replace(at, 4, b.bytes);
+    bytes.replace(at, 4, b.str());
     return bytes;
 }
 

@@ -8,8 +8,8 @@
 #include "assets/image_writer.h"
 #include "assets/mesh.h"
 #include "assets/mesh_writer.h"
-#include "platform/offscreen_context.h"
-#include "tests/mesh/sample_mesh.h"
+#include "tests/support/sample_mesh.h"
+#include "tests/support/shared_gl_context.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -17,12 +17,7 @@ namespace {
 class MeshTextureTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        context = new OffscreenContext;
-        ASSERT_TRUE(context->Create(64, 64)) << "needs a display with OpenGL";
-    }
-    static void TearDownTestSuite() {
-        delete context;
-        context = nullptr;
+        ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
     }
 
     void SetUp() override {
@@ -59,11 +54,8 @@ class MeshTextureTest : public ::testing::Test {
         return names;
     }
 
-    static OffscreenContext* context;
     TempDir dir;
 };
-
-OffscreenContext* MeshTextureTest::context = nullptr;
 
 TEST_F(MeshTextureTest, BuildsEveryTextureAndReleasesItsImage) {
     Mesh mesh;

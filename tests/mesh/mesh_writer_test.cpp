@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/mesh/sample_mesh.h"
+#include "tests/support/sample_mesh.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -43,13 +43,13 @@ TEST(MeshWriter, TopLevelNodesBecomeTheRootsSiblingChain) {
     s.AddNode("A", -1);
     s.AddNode("B", -1);
     s.AddNode("A1", 0);
-    FixtureBytes expected;
+    ByteBuilder expected;
     expected.Byte(1).Byte(1).Str("A").Floats({0, 0, 0, 0, 0, 0, 0, 0, 0}).Int(0);
     expected.Byte(0).Byte(0).Str("A1").Floats({0, 0, 0, 0, 0, 0, 0, 0, 0}).Int(0);
     expected.Byte(0).Byte(0).Str("B").Floats({0, 0, 0, 0, 0, 0, 0, 0, 0}).Int(0);
     const std::string bytes = *MeshFileBytes(s);
     // Header and five empty sections come first: 3 + 4 + 5 * 4 bytes.
-    EXPECT_EQ(bytes.substr(27), expected.bytes);
+    EXPECT_EQ(bytes.substr(27), expected.str());
 }
 
 }  // namespace

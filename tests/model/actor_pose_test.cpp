@@ -4,7 +4,7 @@
 
 #include "assets/name_hash.h"
 #include "model/actor_model.h"
-#include "tests/model/model_meshes.h"
+#include "tests/support/model_meshes.h"
 #include "tests/temp_dir.h"
 
 namespace {

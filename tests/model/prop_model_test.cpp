@@ -5,7 +5,7 @@
 
 #include "model/prop_model.h"
 #include "tests/model/expected_records.h"
-#include "tests/model/model_meshes.h"
+#include "tests/support/model_meshes.h"
 #include "tests/temp_dir.h"
 
 namespace {

@@ -13,8 +13,8 @@
 
 #include "app/my_app.h"
 #include "platform/key_codes.h"
-#include "platform/offscreen_context.h"
 #include "platform/scripted_platform.h"
+#include "tests/support/shared_gl_context.h"
 #include "tests/temp_dir.h"
 #include "tools/content/content_writer.h"
 
@@ -56,8 +56,7 @@ constexpr std::uint8_t kKeys[] = {DIK_W,    DIK_S,   DIK_A,     DIK_D,    DIK_Q,
                                   DIK_N,    DIK_L,   DIK_O,     DIK_R};
 
 TEST(Soak, ARandomRunStaysFiniteOrthonormalAndInTheSameMemory) {
-    OffscreenContext context;
-    ASSERT_TRUE(context.Create(64, 64));
+    ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
     TempDir dir;
     std::string failed;
     ASSERT_TRUE(WriteContent(dir.Path(), 1, failed)) << failed;

@@ -24,6 +24,12 @@ class FrameLoop : public ::testing::Test {
         };
     }
 
+    // Runs the loop over `frames` idle turns, then to its end.
+    void RunIdleFrames(int frames) {
+        platform.QueueIdle(frames);
+        app.Run();
+    }
+
     ScriptedPlatform platform;
     TestApp app;
     std::vector<std::string> consoleAtUpdate;
@@ -49,9 +55,7 @@ TEST_F(FrameLoop, FirstFrameSeesZeroAndEachLaterFrameThePreviousDuration) {
     platform.SetCounter(5000);
     const std::int64_t durations[] = {25, 40, 7};
     app.onUpdate = [&] { platform.AdvanceCounter(durations[app.updates - 1]); };
-    platform.QueueIdle(3);
-
-    app.Run();
+    RunIdleFrames(3);
 
     ASSERT_EQ(app.frames.size(), 3u);
     EXPECT_EQ(app.frames[0].frameTime, 0.0f);
@@ -64,9 +68,7 @@ TEST_F(FrameLoop, FirstFrameSeesZeroAndEachLaterFrameThePreviousDuration) {
 
 TEST_F(FrameLoop, RateLineOnTheFrameThatReachesTwoSeconds) {
     FramesTake(500);
-    platform.QueueIdle(5);
-
-    app.Run();
+    RunIdleFrames(5);
 
     // Frame 4 ends at exactly 2000 ticks: 4 frames in 2 seconds.
     ASSERT_EQ(consoleAtUpdate.size(), 5u);
@@ -81,9 +83,7 @@ TEST_F(FrameLoop, NoRateLineJustShortOfTwoSeconds) {
         consoleAtUpdate.push_back(platform.ConsoleText());
         platform.AdvanceCounter(durations[app.updates - 1]);
     };
-    platform.QueueIdle(5);
-
-    app.Run();
+    RunIdleFrames(5);
 
     // 1999 ticks after four frames: no line; the fifth frame ends the window at 2499.
     ASSERT_EQ(consoleAtUpdate.size(), 5u);
@@ -95,9 +95,7 @@ TEST_F(FrameLoop, RateCoversTheFramesOfItsWindowAndTheNextWindowStartsFromAFresh
     // Writing the rate line takes time: it belongs to neither window.
     platform.SetConsoleWriteTicks(40);
     FramesTake(300);
-    platform.QueueIdle(15);
-
-    app.Run();
+    RunIdleFrames(15);
 
     // Window 1 ends with frame 7 at 2100 ticks. Window 2 starts after the line is written and
     // again covers 7 frames of 300 ticks; had it started at frame 7's end it would include the

@@ -25,6 +25,14 @@ class RenderWindow : public ::testing::Test {
                      all.end());
     }
 
+    // Every handle of the window released.
+    void ExpectNoHandlesLeft() const {
+        EXPECT_EQ(app.instance, nullptr);
+        EXPECT_EQ(app.window, nullptr);
+        EXPECT_EQ(app.dc, nullptr);
+        EXPECT_EQ(app.renderContext, nullptr);
+    }
+
     ScriptedPlatform platform;
     TestApp app;
 };
@@ -124,10 +132,7 @@ TEST_P(RenderWindowStep, FailureReleasesWhatWasMadeThenShowsItsMessage) {
     EXPECT_EQ(platform.Boxes()[0].caption, "ERROR");
     EXPECT_EQ(platform.Boxes()[0].buttons, MessageBoxButtons::Ok);
     EXPECT_EQ(platform.Boxes()[0].icon, MessageBoxIcon::Warning);
-    EXPECT_EQ(app.instance, nullptr);
-    EXPECT_EQ(app.window, nullptr);
-    EXPECT_EQ(app.dc, nullptr);
-    EXPECT_EQ(app.renderContext, nullptr);
+    ExpectNoHandlesLeft();
 
     // Shutdown at exit finds nothing left but the console.
     const std::size_t before = platform.Calls().size();
@@ -274,10 +279,7 @@ TEST_F(RenderWindow, EveryReleaseFailureIsReportedAndTheRestStillRuns) {
                 ElementsAre("Release Of DC And RC Failed.", "Release Rendering Context Failed.",
                             "Release Device Context Failed.", "Could Not Release hWnd.",
                             "Could Not Unregister Class."));
-    EXPECT_EQ(app.renderContext, nullptr);
-    EXPECT_EQ(app.dc, nullptr);
-    EXPECT_EQ(app.window, nullptr);
-    EXPECT_EQ(app.instance, nullptr);
+    ExpectNoHandlesLeft();
 
     const std::size_t before = platform.Calls().size();
     app.DestroyRenderWindow();

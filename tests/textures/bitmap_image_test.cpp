@@ -31,6 +31,19 @@ class BitmapImageTest : public ::testing::Test {
     MessageRecorder recorder;
 };
 
+// A paletted file that uses every colour of `palette`.
+HandBuiltBmp PalettedBmp(std::int32_t width, std::int32_t height, int bitCount,
+                         std::uint32_t compression, std::vector<std::uint32_t> palette) {
+    HandBuiltBmp bmp;
+    bmp.width = width;
+    bmp.height = height;
+    bmp.bitCount = bitCount;
+    bmp.compression = compression;
+    bmp.coloursUsed = std::uint32_t(palette.size());
+    bmp.palette = std::move(palette);
+    return bmp;
+}
+
 // The fixture, and the file whose stb_image decode is its reference.
 struct FixturePair {
     const char* file;
@@ -144,11 +157,7 @@ TEST_F(BitmapImageTest, FilesWithoutFileHeaderHaveTheirPixelsAfterThePalette) {
 }
 
 TEST_F(BitmapImageTest, ColoursUsedSetsThePaletteSize) {
-    HandBuiltBmp bmp;
-    bmp.width = 4;
-    bmp.bitCount = 8;
-    bmp.coloursUsed = 2;
-    bmp.palette = {0x102030, 0x405060};
+    HandBuiltBmp bmp = PalettedBmp(4, 1, 8, 0, {0x102030, 0x405060});
     bmp.pixels = {1, 0, 1, 1};
     auto image = Decode(bmp.Build());
     ASSERT_NE(image, nullptr);
@@ -180,13 +189,7 @@ TEST_F(BitmapImageTest, OtherBitFieldMasksAreWidenedByRepeatingTheirBits) {
 }
 
 TEST_F(BitmapImageTest, HandBuiltRle4FileMatchesItsKnownPattern) {
-    HandBuiltBmp bmp;
-    bmp.width = 5;
-    bmp.height = 3;
-    bmp.bitCount = 4;
-    bmp.compression = 2;
-    bmp.coloursUsed = 3;
-    bmp.palette = {0x000010, 0x002000, 0x300000};
+    HandBuiltBmp bmp = PalettedBmp(5, 3, 4, 2, {0x000010, 0x002000, 0x300000});
     bmp.pixels = {
         5, 0x12,              // row 0: 1 2 1 2 1
         0, 0,                 // end of line
@@ -209,13 +212,7 @@ TEST_F(BitmapImageTest, HandBuiltRle4FileMatchesItsKnownPattern) {
 }
 
 TEST_F(BitmapImageTest, RunLengthPacketsPastTheRowAreCutThere) {
-    HandBuiltBmp bmp;
-    bmp.width = 3;
-    bmp.height = 2;
-    bmp.bitCount = 8;
-    bmp.compression = 1;
-    bmp.coloursUsed = 3;
-    bmp.palette = {0x0000FF, 0x00FF00, 0xFF0000};
+    HandBuiltBmp bmp = PalettedBmp(3, 2, 8, 1, {0x0000FF, 0x00FF00, 0xFF0000});
     bmp.pixels = {200, 1,                   // row 0: a run far past its end
                   0,   0,                   //
                   0,   4, 0,   1,   2, 1,   // row 1: a literal of 4 in 3 pixels
@@ -227,13 +224,7 @@ TEST_F(BitmapImageTest, RunLengthPacketsPastTheRowAreCutThere) {
 }
 
 TEST_F(BitmapImageTest, RunLengthDataMustCompleteTheImageOrEndIt) {
-    HandBuiltBmp bmp;
-    bmp.width = 2;
-    bmp.height = 2;
-    bmp.bitCount = 8;
-    bmp.compression = 1;
-    bmp.coloursUsed = 1;
-    bmp.palette = {0xFFFFFF};
+    HandBuiltBmp bmp = PalettedBmp(2, 2, 8, 1, {0xFFFFFF});
     bmp.pixels = {2, 0, 0, 0, 2, 0};  // both rows, no end mark: complete
     EXPECT_NE(Decode(bmp.Build()), nullptr);
     bmp.pixels = {2, 0, 0, 0, 1, 0};  // ends one pixel short

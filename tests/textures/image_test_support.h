@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
+#include "tests/support/byte_builder.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -87,15 +88,6 @@ class MessageRecorder {
     std::vector<RecordedMessage> messages;
 };
 
-inline void Put16(Bytes& out, unsigned v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-inline void Put32(Bytes& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 // A BMP file with a 40-byte header, every field under the test's control.
 struct HandBuiltBmp {
     std::int32_t width = 1;
@@ -111,26 +103,15 @@ struct HandBuiltBmp {
     Bytes Build() const {
         const std::uint32_t start = 14 + 40 + 4 * std::uint32_t(masks.size() + palette.size());
         const auto offset = pixelOffset < 0 ? start : std::uint32_t(pixelOffset);
-        Bytes out = {'B', 'M'};
-        Put32(out, start + std::uint32_t(pixels.size()));
-        Put32(out, 0);
-        Put32(out, offset);
-        Put32(out, 40);
-        Put32(out, std::uint32_t(width));
-        Put32(out, std::uint32_t(height));
-        Put16(out, 1);
-        Put16(out, unsigned(bitCount));
-        Put32(out, compression);
-        Put32(out, 0);
-        Put32(out, 2835);
-        Put32(out, 2835);
-        Put32(out, coloursUsed);
-        Put32(out, 0);
+        ByteBuilder out;
+        out.Raw("BM").Int(start + std::uint32_t(pixels.size())).Int(0).Int(offset);
+        out.Int(40).Int(width).Int(height).Short(1).Short(bitCount);
+        out.Int(compression).Int(0).Int(2835).Int(2835).Int(coloursUsed).Int(0);
         for (std::uint32_t m : masks)
-            Put32(out, m);
+            out.Int(m);
         for (std::uint32_t c : palette)
-            Put32(out, c);
-        out.insert(out.end(), pixels.begin(), pixels.end());
-        return out;
+            out.Int(c);
+        out.Raw(std::string(pixels.begin(), pixels.end()));
+        return out.Vector();
     }
 };

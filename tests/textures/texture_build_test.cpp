@@ -6,7 +6,7 @@
 #include "assets/texture_alpha.h"
 #include "assets/tga_image.h"
 #include "image_test_support.h"
-#include "platform/offscreen_context.h"
+#include "tests/support/shared_gl_context.h"
 #include "tests/temp_dir.h"
 
 namespace {
@@ -14,12 +14,7 @@ namespace {
 class TextureBuildTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        context = new OffscreenContext;
-        ASSERT_TRUE(context->Create(64, 64)) << "needs a display with OpenGL";
-    }
-    static void TearDownTestSuite() {
-        delete context;
-        context = nullptr;
+        ASSERT_TRUE(UseSharedGlContext()) << "needs a display with OpenGL";
     }
 
     // Writes a TGA, loads it into `texture` and builds it.
@@ -52,13 +47,10 @@ class TextureBuildTest : public ::testing::Test {
         return value;
     }
 
-    static OffscreenContext* context;
     TempDir dir;
     MessageRecorder recorder;
     Texture texture;
 };
-
-OffscreenContext* TextureBuildTest::context = nullptr;
 
 Bytes Varied(std::size_t bytes) {
     Bytes out;

@@ -20,12 +20,9 @@ class TgaImageTest : public ::testing::Test {
 };
 
 Bytes Header(int type, int width, int height, int depth) {
-    Bytes out = {0, 0, std::uint8_t(type), 0, 0, 0, 0, 0, 0, 0, 0, 0};
-    Put16(out, unsigned(width));
-    Put16(out, unsigned(height));
-    out.push_back(std::uint8_t(depth));
-    out.push_back(0);
-    return out;
+    ByteBuilder out;
+    out.Byte(0).Byte(0).Byte(type).Raw(std::string(9, '\0')).Short(width).Short(height);
+    return out.Byte(depth).Byte(0).Vector();
 }
 
 // stb_image's pixels in our order: bottom row first (stb_image gives the top row first, for

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "assets/mesh_writer.h"
-#include "tests/mesh/fixture_bytes.h"
+#include "tests/support/byte_builder.h"
 
 inline std::string SampleMeshBytes() {
-    FixtureBytes b;
+    ByteBuilder b;
     b.Raw("PLY").Int(2);
     b.Int(2);  // materials
     b.Byte(255).Byte(0).Byte(51).Float(1.5f).Byte(10).Byte(20).Byte(30).Float(-2.0f);
@@ -34,7 +34,7 @@ inline std::string SampleMeshBytes() {
     b.Byte(0).Byte(0).Str("Gun").Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}).Ints({1, 3});
     b.Byte(1).Byte(0).Str("Head").Floats({0, 0, 0, 0, 0, 0, 0, 0, 0}).Ints({1, 4});
     b.Byte(0).Byte(0).Str("Gun").Floats({0, 0, 0, 0, 0, 0, 0, 0, 0}).Ints({0});
-    return b.bytes;
+    return b.str();
 }
 
 inline MeshSource SampleMeshSource() {
