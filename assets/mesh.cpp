@@ -206,20 +206,23 @@ bool FaceFailure(const Face& face, const Mesh& mesh, std::int32_t index, std::in
         return Fail(error,
                     prefix + OutsideText("material index", face.material, mesh.materialCount), at);
     }
-    for (int k = 0; k < 4; ++k) {
-        if (!Below(face.vertex[k], mesh.vertexCount)) {
-            return Fail(error,
-                        prefix + OutsideText("corner " + std::to_string(k) + " vertex index",
-                                             face.vertex[k], mesh.vertexCount),
-                        at + 4 + 4 * k);
-        }
-    }
-    for (int k = 0; k < 4; ++k) {
-        if (!Below(face.normal[k], mesh.normalCount)) {
-            return Fail(error,
-                        prefix + OutsideText("corner " + std::to_string(k) + " normal index",
-                                             face.normal[k], mesh.normalCount),
-                        at + 20 + 4 * k);
+    // The corners' vertex indices, then their normal indices, in the record's order.
+    struct CornerIndices {
+        const std::int32_t* values;
+        std::int32_t count;
+        const char* what;
+        std::int64_t offset;
+    };
+    const CornerIndices lists[] = {{face.vertex, mesh.vertexCount, " vertex index", 4},
+                                   {face.normal, mesh.normalCount, " normal index", 20}};
+    for (const CornerIndices& list : lists) {
+        for (int k = 0; k < 4; ++k) {
+            if (!Below(list.values[k], list.count)) {
+                return Fail(error,
+                            prefix + OutsideText("corner " + std::to_string(k) + list.what,
+                                                 list.values[k], list.count),
+                            at + list.offset + 4 * k);
+            }
         }
     }
     if (face.layerCount < 0) {

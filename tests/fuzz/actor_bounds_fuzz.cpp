@@ -9,12 +9,9 @@ namespace {
 
 ActorModel& Robot() {
     static ActorModel* const model = [] {
-        const std::string mesh = FuzzPath("kordax.ply");
+        auto* loaded = LoadStandIn<ActorModel>("kordax.ply", PlainRobot());
         const std::string walk = FuzzPath("walk.anm");
-        WriteStandIn(mesh, PlainRobot());
         WriteStandIn(walk, ShortWalk());
-        auto* loaded = new ActorModel;
-        FUZZ_CHECK(loaded->LoadMesh(mesh, defaultTextureParams) == 1);
         FUZZ_CHECK(loaded->LoadAnimation(walk) == 1);
         BlockWrites(FuzzPath("input.kdt"));
         return loaded;

@@ -7,10 +7,7 @@ namespace {
 
 Mesh& Robot() {
     static Mesh* const mesh = [] {
-        const std::string path = FuzzPath("kordax.ply");
-        WriteStandIn(path, PlainRobot());
-        auto* loaded = new Mesh;
-        FUZZ_CHECK(loaded->Load(path, defaultTextureParams) == 1);
+        auto* loaded = LoadStandIn<Mesh>("kordax.ply", PlainRobot());
         // The reader only checks indices against the count; with the sample robot's own count
         // the caches that the game writes for it fit as they are.
         loaded->textureCount = RobotTextureCount();

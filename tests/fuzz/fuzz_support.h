@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "assets/texture.h"
+
 struct AnimationSource;
 struct MeshSource;
 class Zt18DOP;
@@ -33,6 +35,21 @@ void BlockWrites(const std::string& path);
 // Writes a stand-in model file; aborts when it cannot (nothing could be fuzzed).
 void WriteStandIn(const std::string& path, const MeshSource& source);
 void WriteStandIn(const std::string& path, const AnimationSource& source);
+// Writes `source` as FuzzPath(name) and loads it into a new `Model` (a Mesh, ActorModel or
+// PropModel) with the default texture parameters; aborts when the load fails. The model is
+// kept for the whole run.
+template <typename Model>
+Model* LoadStandIn(const std::string& name, const MeshSource& source) {
+    const std::string path = FuzzPath(name);
+    WriteStandIn(path, source);
+    auto* loaded = new Model;
+    if constexpr (requires { loaded->LoadMesh(path, defaultTextureParams); }) {
+        FUZZ_CHECK(loaded->LoadMesh(path, defaultTextureParams) == 1);
+    } else {
+        FUZZ_CHECK(loaded->Load(path, defaultTextureParams) == 1);
+    }
+    return loaded;
+}
 // A bounds tree as read or rebuilt: every node a leaf or with its children (two each when
 // `binary`, as in a prop's tree), and every extreme a vertex below `vertexCount`.
 void CheckBoundsTree(const Zt18DOP& root, std::int32_t vertexCount, bool binary);

@@ -8,10 +8,7 @@ namespace {
 
 PropModel& Gun() {
     static PropModel* const model = [] {
-        const std::string path = FuzzPath("gun82.ply");
-        WriteStandIn(path, PlainGun());
-        auto* loaded = new PropModel;
-        FUZZ_CHECK(loaded->LoadMesh(path, defaultTextureParams) == 1);
+        auto* loaded = LoadStandIn<PropModel>("gun82.ply", PlainGun());
         BlockWrites(FuzzPath("input.kdt"));
         return loaded;
     }();
