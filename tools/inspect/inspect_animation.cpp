@@ -6,11 +6,8 @@ FileReport InspectAnimation(const std::string& path, const Neighbours& neighbour
                             Animation* loaded) {
     FileReport report(path, "animation");
     Animation animation;
-    LoadError error;
-    if (!animation.Load(path, &error)) {
-        report.Problem(error);
+    if (!report.Loaded([&](LoadError* error) { return animation.Load(path, error); }))
         return report;
-    }
     Value& s = report.summary;
     s.Set("name", animation.name);
     s.Set("frames", animation.frameCount);

@@ -61,11 +61,9 @@ FileReport InspectPropBounds(const std::string& path, const Neighbours& neighbou
     FileReport report(path, "prop bounds");
     const std::int32_t vertices = VertexLimit(neighbours, report);
     Zt18DOP root;
-    LoadError error;
-    if (!ReadPropBoundsFile(path, vertices, root, &error)) {
-        report.Problem(error);
+    if (!report.Loaded(
+            [&](LoadError* error) { return ReadPropBoundsFile(path, vertices, root, error); }))
         return report;
-    }
     TreeSize size;
     Measure(root, 0, size);
     SetSize(report.summary, size);
@@ -80,11 +78,10 @@ FileReport InspectActorBounds(const std::string& path, const Neighbours& neighbo
         report.Note("no animation found for it: its frame count is not compared");
     }
     std::vector<Zt18DOP> roots;
-    LoadError error;
-    if (!ReadAnimationBoundsFile(path, neighbours.frames, vertices, roots, &error)) {
-        report.Problem(error);
+    if (!report.Loaded([&](LoadError* error) {
+            return ReadAnimationBoundsFile(path, neighbours.frames, vertices, roots, error);
+        }))
         return report;
-    }
     Value& s = report.summary;
     s.Set("frames", static_cast<std::int64_t>(roots.size()));
     TreeSize largest;

@@ -15,12 +15,11 @@ FileReport InspectFaceGroups(const std::string& path, const Neighbours& neighbou
     }
     std::vector<FaceGroup> groups;
     float radius = 0.0f;
-    LoadError error;
-    if (!ReadFaceGroupFile(path, mesh ? mesh->textureCount : kAny, mesh ? mesh->faceCount : kAny,
-                           groups, radius, &error)) {
-        report.Problem(error);
+    if (!report.Loaded([&](LoadError* error) {
+            return ReadFaceGroupFile(path, mesh ? mesh->textureCount : kAny,
+                                     mesh ? mesh->faceCount : kAny, groups, radius, error);
+        }))
         return report;
-    }
     Value& s = report.summary;
     s.Set("radius", Value::Real(radius));
     s.Set("groups", static_cast<std::int64_t>(groups.size()));

@@ -1,4 +1,6 @@
 // Texture images: TGA and BMP headers through the game's decoders.
+#include <memory>
+
 #include "assets/bitmap_image.h"
 #include "assets/tga_image.h"
 #include "tools/inspect/inspectors.h"
@@ -58,12 +60,12 @@ FileReport InspectTga(const std::string& path) {
 
 FileReport InspectBmp(const std::string& path) {
     FileReport report(path, "bmp image");
-    LoadError error;
-    const auto image = LoadBitmapImage(path, &error);
-    if (image == nullptr) {
-        report.Problem(error);
+    std::unique_ptr<BitmapImage> image;
+    if (!report.Loaded([&](LoadError* error) {
+            image = LoadBitmapImage(path, error);
+            return image != nullptr;
+        }))
         return report;
-    }
     Value& s = report.summary;
     s.Set("width", image->width);
     s.Set("height", image->height);

@@ -121,11 +121,8 @@ void NoteVertexUse(const Mesh& mesh, FileReport& report) {
 FileReport InspectMesh(const std::string& path, Mesh* loaded) {
     FileReport report(path, "mesh");
     Mesh mesh;
-    LoadError error;
-    if (!mesh.ReadFile(path, &error)) {
-        report.Problem(error);
+    if (!report.Loaded([&](LoadError* error) { return mesh.ReadFile(path, error); }))
         return report;
-    }
     Value& s = report.summary;
     s.Set("materials", mesh.materialCount);
     s.Set("textures", mesh.textureCount);

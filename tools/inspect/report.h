@@ -24,6 +24,16 @@ struct FileReport {
     // The loader's reason, with the byte offset when it gave one.
     void Problem(const LoadError& error);
     void Note(std::string text) { notes.push_back(std::move(text)); }
+    // Runs one of the game's loaders (given the LoadError to fill); false, with its reason as
+    // a problem, when it fails.
+    template <typename Load>
+    bool Loaded(Load load) {
+        LoadError error;
+        if (load(&error))
+            return true;
+        Problem(error);
+        return false;
+    }
 };
 
 // "what (at byte N)".
