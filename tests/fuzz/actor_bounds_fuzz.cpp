@@ -5,24 +5,15 @@
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/plain_content.h"
 
-namespace {
-
-ActorModel& Robot() {
-    static ActorModel* const model = [] {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ActorModel& robot = KeptForTheRun([] {
         auto* loaded = LoadStandIn<ActorModel>("kordax.ply", PlainRobot());
         const std::string walk = FuzzPath("walk.anm");
         WriteStandIn(walk, ShortWalk());
         FUZZ_CHECK(loaded->LoadAnimation(walk) == 1);
         BlockWrites(FuzzPath("input.kdt"));
         return loaded;
-    }();
-    return *model;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ActorModel& robot = Robot();
+    });
     const std::string path = WriteFuzzInput("input.kdt", data, size);
     // 1: the file was read; 0: it was rejected and the bounds rebuilt in memory.
     robot.LoadBounds(path, 0);

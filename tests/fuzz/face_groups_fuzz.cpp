@@ -3,23 +3,14 @@
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/plain_content.h"
 
-namespace {
-
-Mesh& Robot() {
-    static Mesh* const mesh = [] {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Mesh& mesh = KeptForTheRun([] {
         auto* loaded = LoadStandIn<Mesh>("kordax.ply", PlainRobot());
         // The reader only checks indices against the count; with the sample robot's own count
         // the caches that the game writes for it fit as they are.
         loaded->textureCount = RobotTextureCount();
         return loaded;
-    }();
-    return *mesh;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    Mesh& mesh = Robot();
+    });
     const std::string path = WriteFuzzInput("input.prs", data, size);
     if (mesh.ReadGroupFile(path) != 1) {
         return 0;

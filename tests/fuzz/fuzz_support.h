@@ -35,6 +35,13 @@ void BlockWrites(const std::string& path);
 // Writes a stand-in model file; aborts when it cannot (nothing could be fuzzed).
 void WriteStandIn(const std::string& path, const MeshSource& source);
 void WriteStandIn(const std::string& path, const AnimationSource& source);
+// What `make` gives (a pointer), made at the first input and kept for the whole run: the models
+// the inputs are read for.
+template <typename Make>
+auto& KeptForTheRun(Make make) {
+    static auto* const kept = make();
+    return *kept;
+}
 // Writes `source` as FuzzPath(name) and loads it into a new `Model` (a Mesh, ActorModel or
 // PropModel) with the default texture parameters; aborts when the load fails. The model is
 // kept for the whole run.

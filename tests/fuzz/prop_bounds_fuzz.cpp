@@ -4,21 +4,12 @@
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/plain_content.h"
 
-namespace {
-
-PropModel& Gun() {
-    static PropModel* const model = [] {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    PropModel& gun = KeptForTheRun([] {
         auto* loaded = LoadStandIn<PropModel>("gun82.ply", PlainGun());
         BlockWrites(FuzzPath("input.kdt"));
         return loaded;
-    }();
-    return *model;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    PropModel& gun = Gun();
+    });
     const std::string path = WriteFuzzInput("input.kdt", data, size);
     // 1: the file was read; 0: it was rejected and the tree rebuilt in memory.
     gun.LoadBounds(path, PropModel::kLeafSize);

@@ -69,10 +69,18 @@ void Fields(const std::vector<std::pair<const char*, Value>>& fields, const Stat
     }
 }
 
-// Reads a statistics file with the game's loader and reports the fields `list` names.
-template <typename Stats, typename ListFields>
+Value FieldValue(float v) {
+    return Value::Real(v);
+}
+Value FieldValue(std::int32_t v) {
+    return Value::Int(v);
+}
+
+// Reads a statistics file with the game's loader and reports the record's `fields`.
+template <typename Stats, typename Field, std::size_t N>
 FileReport InspectStats(const std::string& path, const char* kind,
-                        int (*load)(const std::string&, Stats&, StatsReport*), ListFields list) {
+                        int (*load)(const std::string&, Stats&, StatsReport*),
+                        const std::pair<const char*, Field Stats::*> (&fields)[N]) {
     FileReport report(path, kind);
     Stats stats;
     StatsReport read;
@@ -80,30 +88,32 @@ FileReport InspectStats(const std::string& path, const char* kind,
         report.Problem("cannot be opened as a file");
         return report;
     }
-    Fields(list(stats), read, report);
+    std::vector<std::pair<const char*, Value>> values;
+    for (const auto& [name, member] : fields)
+        values.emplace_back(name, FieldValue(stats.*member));
+    Fields(values, read, report);
     Describe(read, report);
     return report;
 }
 
+constexpr std::pair<const char*, float RobotStats::*> kRobotFields[] = {
+    {"maxthrust", &RobotStats::maxthrust},
+    {"maxturn", &RobotStats::maxturn},
+    {"maxep", &RobotStats::maxep},
+    {"epburnrate", &RobotStats::epburnrate},
+    {"maxhp", &RobotStats::maxhp}};
+constexpr std::pair<const char*, std::int32_t WeaponStats::*> kWeaponFields[] = {
+    {"power", &WeaponStats::power},
+    {"maxammo", &WeaponStats::maxammo},
+    {"reloadtime", &WeaponStats::reloadtime},
+    {"recoil", &WeaponStats::recoil}};
+
 }  // namespace
 
 FileReport InspectRobotStats(const std::string& path) {
-    return InspectStats(path, "robot stats", LoadRobotStats, [](const RobotStats& stats) {
-        return std::vector<std::pair<const char*, Value>>{
-            {"maxthrust", Value::Real(stats.maxthrust)},
-            {"maxturn", Value::Real(stats.maxturn)},
-            {"maxep", Value::Real(stats.maxep)},
-            {"epburnrate", Value::Real(stats.epburnrate)},
-            {"maxhp", Value::Real(stats.maxhp)}};
-    });
+    return InspectStats(path, "robot stats", LoadRobotStats, kRobotFields);
 }
 
 FileReport InspectWeaponStats(const std::string& path) {
-    return InspectStats(path, "weapon stats", LoadWeaponStats, [](const WeaponStats& stats) {
-        return std::vector<std::pair<const char*, Value>>{
-            {"power", Value::Int(stats.power)},
-            {"maxammo", Value::Int(stats.maxammo)},
-            {"reloadtime", Value::Int(stats.reloadtime)},
-            {"recoil", Value::Int(stats.recoil)}};
-    });
+    return InspectStats(path, "weapon stats", LoadWeaponStats, kWeaponFields);
 }
