@@ -41,7 +41,7 @@ std::vector<std::uint8_t> MakePixels(int width, int height, int channels, bool r
 
 enum Sample { kTga24, kTga24Rle, kTga32, kTga32Rle, kBmp24, kBmp24Odd };
 
-struct SampleSpec {
+struct SampleImage {
     const char* suffix;
     int width, height, depth;
     bool runLength;
@@ -49,7 +49,7 @@ struct SampleSpec {
 };
 
 // Indexed by Sample.
-constexpr SampleSpec kSamples[] = {
+constexpr SampleImage kSamples[] = {
     {"24.tga", 1024, 1024, 24, false, false}, {"24rle.tga", 1024, 1024, 24, true, false},
     {"32.tga", 1024, 1024, 32, false, false}, {"32rle.tga", 1024, 1024, 32, true, false},
     {"24.bmp", 1024, 1024, 24, false, true},  {"24odd.bmp", 1023, 1025, 24, false, true},
@@ -60,13 +60,13 @@ const std::string& SampleFile(Sample sample) {
     auto found = files.find(sample);
     if (found != files.end())
         return found->second;
-    const SampleSpec& spec = kSamples[sample];
-    const std::string path = std::string("/tmp/vorn_bench_images_") + spec.suffix;
-    const auto pixels = MakePixels(spec.width, spec.height, spec.depth / 8, spec.runLength);
-    if (spec.bmp) {
-        WriteBmp24(path, spec.width, spec.height, pixels);
+    const SampleImage& image = kSamples[sample];
+    const std::string path = std::string("/tmp/vorn_bench_images_") + image.suffix;
+    const auto pixels = MakePixels(image.width, image.height, image.depth / 8, image.runLength);
+    if (image.bmp) {
+        WriteBmp24(path, image.width, image.height, pixels);
     } else {
-        WriteTga(path, spec.width, spec.height, spec.depth, pixels, spec.runLength);
+        WriteTga(path, image.width, image.height, image.depth, pixels, image.runLength);
     }
     return files[sample] = path;
 }
