@@ -43,6 +43,7 @@ struct Parts {
     std::string nodes = R"([{"mesh": 0}])";
     std::string sceneNodes = "[0]";
     std::string positionCount = "3";
+    std::string positionView = R"("bufferView": 0, )";
     std::string top;  // further top-level members, each followed by a comma
 };
 
@@ -56,8 +57,9 @@ std::string Gltf(const Parts& p) {
                   {"buffer": 0, "byteOffset": 36, "byteLength": 6},
                   {"buffer": 0, "byteOffset": 44, "byteLength": 8},
                   {"buffer": 0, "byteOffset": 52, "byteLength": 24}],
-  "accessors": [{"bufferView": 0, "componentType": 5126, "count": )" +
-           p.positionCount + R"(, "type": "VEC3"},
+  "accessors": [{)" +
+           p.positionView + R"("componentType": 5126, "count": )" + p.positionCount +
+           R"(, "type": "VEC3"},
                 {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"},
                 {"bufferView": 2, "componentType": 5126, "count": 2, "type": "SCALAR"},
                 {"bufferView": 3, "componentType": 5126, "count": 2, "type": "VEC3"}]})";
@@ -110,6 +112,12 @@ TEST(ImportRefusal, HostileModelsGetOneClearLine) {
         {with([&](Parts& p) { p.nodes = deepNodes; }), "deeper than 64"},
         {with([](Parts& p) { p.bufferUri = "bad.bin"; }), "index (7) is out of range"},
         {with([](Parts& p) { p.positionCount = "30"; }), "reaches outside"},
+        // 16 million zeros from a few bytes, were they allocated.
+        {with([](Parts& p) {
+             p.positionView = "";
+             p.positionCount = "16000000";
+         }),
+         "no buffer view and no sparse part"},
         {with([](Parts& p) {
              p.top = R"("extensionsUsed": ["KHR_draco_mesh_compression"],
                         "extensionsRequired": ["KHR_draco_mesh_compression"], )";

@@ -68,7 +68,8 @@ const unsigned char* ViewBytes(const tinygltf::Model& model, int view, std::size
 }
 
 // Reads `count` elements of `components` components each from a view, tightly packed unless
-// the view gives a stride. False when they do not all lie inside the view.
+// the view gives a stride. False when they do not all lie inside the view; with a null `out`
+// only that is checked.
 bool ReadElements(const tinygltf::Model& model, int view, std::size_t offset, std::size_t count,
                   int components, int componentType, bool normalized, double* out) {
     std::size_t length = 0;
@@ -84,6 +85,8 @@ bool ReadElements(const tinygltf::Model& model, int view, std::size_t offset, st
         (count - 1) * stride + element > length - offset) {
         return false;
     }
+    if (out == nullptr)
+        return true;
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char* p = bytes + offset + i * stride;
         for (int c = 0; c < components; ++c) {
@@ -172,12 +175,25 @@ bool ReadAccessor(const tinygltf::Model& model, int index, int type, std::vector
                 std::to_string(kMaxAccessorElements) + " are supported";
         return false;
     }
-    // Without a buffer view the elements are zeros, which a sparse part may replace.
-    out.assign(a.count * static_cast<std::size_t>(components), 0.0);
+    // Nothing is allocated before the file is known to hold the elements: without a buffer
+    // view they are zeros that a sparse part replaces, which a few bytes can ask for in any
+    // number, so those are held to far fewer.
+    if (a.bufferView < 0 && (!a.sparse.isSparse || a.count > kMaxElementsWithoutView)) {
+        error = name + " has no buffer view and " +
+                (a.sparse.isSparse
+                     ? "more than " + std::to_string(kMaxElementsWithoutView) + " elements"
+                     : std::string("no sparse part"));
+        return false;
+    }
     if (a.bufferView >= 0 && !ReadElements(model, a.bufferView, a.byteOffset, a.count, components,
-                                           a.componentType, a.normalized, out.data())) {
+                                           a.componentType, a.normalized, nullptr)) {
         error = name + " reaches outside its buffer view or buffer";
         return false;
+    }
+    out.assign(a.count * static_cast<std::size_t>(components), 0.0);
+    if (a.bufferView >= 0) {
+        ReadElements(model, a.bufferView, a.byteOffset, a.count, components, a.componentType,
+                     a.normalized, out.data());
     }
     if (a.sparse.isSparse && !ApplySparse(model, a, components, out)) {
         error = name + " has a sparse part with out-of-range counts, offsets or indices";

@@ -11,6 +11,8 @@
 // Elements at most one accessor may hold: far beyond any model the game can draw, and small
 // enough that no count makes a huge allocation.
 inline constexpr std::size_t kMaxAccessorElements = std::size_t{1} << 24;
+// Elements of an accessor without a buffer view (zeros but for its sparse values).
+inline constexpr std::size_t kMaxElementsWithoutView = std::size_t{1} << 16;
 
 // Accessor `index` of glTF type `type` (TINYGLTF_TYPE_SCALAR, _VEC3, ...) as count x components
 // values, integers normalised when the accessor says so; sparse accessors are applied.
