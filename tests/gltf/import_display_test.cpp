@@ -2,6 +2,7 @@
 // and a textured model drawn the way the game draws it.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "game/prop_clone.h"
@@ -74,6 +75,13 @@ TEST(ImportDisplay, SampleRobotThroughExportAndBackPosesAsBeforeInEveryFrame) {
     for (const Vec3& v : bind)
         size = std::max({size, std::abs(v.x), std::abs(v.y), std::abs(v.z)});
     const float tolerance = 1e-4f * size;
+    // Highlights come back as they were: each material's specular colour is an original one.
+    for (const Material& m : back.mesh->materials) {
+        EXPECT_TRUE(std::any_of(
+            original.mesh->materials.begin(), original.mesh->materials.end(),
+            [&](const Material& o) { return std::equal(o.specular, o.specular + 3, m.specular); }))
+            << m.specular[0] << " " << m.specular[1] << " " << m.specular[2];
+    }
     // Every node keeps its attachment points, so the gun mounts on "Gun" as before.
     for (std::size_t n = 0; n < original.mesh->nodes.size(); ++n) {
         for (int i = 0; i < 9; ++i) {

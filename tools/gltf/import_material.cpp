@@ -9,7 +9,24 @@
 namespace {
 
 std::uint8_t Byte(double unit) {
+    if (!std::isfinite(unit))
+        unit = 0;
     return static_cast<std::uint8_t>(std::lround(255.0 * std::clamp(unit, 0.0, 1.0)));
+}
+
+// A specular colour the model gives itself (KHR_materials_specular, which our export writes)
+// wins over the one derived from roughness.
+void TakeSpecularColour(const tinygltf::Material& m, MaterialSource& out) {
+    const auto found = m.extensions.find("KHR_materials_specular");
+    if (found == m.extensions.end() || !found->second.Has("specularColorFactor"))
+        return;
+    const tinygltf::Value& factor = found->second.Get("specularColorFactor");
+    if (!factor.IsArray() || factor.ArrayLen() != 3)
+        return;
+    for (int i = 0; i < 3; ++i) {
+        if (factor.Get(i).IsNumber())
+            out.specular[i] = Byte(factor.Get(i).GetNumberAsDouble());
+    }
 }
 
 // glTF's colours are metallic-roughness; the game's are fixed-function Phong. Untextured faces
@@ -33,6 +50,8 @@ MaterialSource GameMaterial(const tinygltf::Material* m) {
         out.specular[i] = specular;
     }
     out.shininess = static_cast<float>((1 - roughness) * (1 - roughness));
+    if (m != nullptr)
+        TakeSpecularColour(*m, out);
     return out;
 }
 
