@@ -57,6 +57,19 @@ TEST(ImportFolder, ADamagedJpegImportsTheSameTwice) {
     EXPECT_EQ(first.files, second.files);
 }
 
+// A JPEG whose Huffman table lists more than 256 codes would overrun the decoder's tables
+// (found by the fuzz target): it is refused instead.
+TEST(ImportFolder, AJpegWithAnOverlongHuffmanTableIsRefused) {
+    std::ifstream in(VORN_TEST_DATA_DIR "/jpeg-overlong-huffman-table.gltf", std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+    ASSERT_FALSE(bytes.empty());
+    ImportedFolder out;
+    std::string error;
+    EXPECT_FALSE(ImportModelBytes(bytes, "", {}, out, error));
+    EXPECT_NE(error.find("is not a PNG or JPEG image that can be read"), std::string::npos)
+        << error;
+}
+
 TEST(ImportFolder, NodeNamesAreUniqueCutTo127AndUnnamedNodesGetTheirIndex) {
     TempDir dir;
     std::string error;

@@ -1,5 +1,6 @@
 #include "tools/gltf/image_decode.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,45 @@ void* ZeroedRealloc(void* old, std::size_t oldSize, std::size_t newSize) {
     if (grown != nullptr && newSize > oldSize)
         std::memset(grown + oldSize, 0, newSize - oldSize);
     return grown;
+}
+
+// stb's JPEG decoder takes a Huffman table's code counts as they come and writes past its
+// 256-entry tables when they add up to more. Such a table is refused here first: the marker
+// segments are walked (entropy-coded data skipped) and every table of every DHT segment checked.
+bool JpegTablesFit(const unsigned char* bytes, std::size_t length) {
+    std::size_t at = 2;  // after the start-of-image marker
+    while (at + 1 < length) {
+        if (bytes[at] != 0xFF) {
+            ++at;  // entropy-coded data, which holds no 0xFF but as 0xFF 0x00 or a marker
+            continue;
+        }
+        const unsigned char marker = bytes[at + 1];
+        if (marker == 0xFF || marker == 0x00 || marker == 0x01 || marker == 0xD8 ||
+            (marker >= 0xD0 && marker <= 0xD7)) {
+            at += marker == 0xFF ? 1 : 2;  // fill bytes, stuffing and markers without a length
+            continue;
+        }
+        if (marker == 0xD9 || at + 3 >= length)
+            return true;
+        const std::size_t size = (std::size_t{bytes[at + 2]} << 8) | bytes[at + 3];
+        const std::size_t end = std::min(length, at + 2 + size);
+        if (marker == 0xC4) {
+            for (std::size_t table = at + 4; table + 17 <= end;) {
+                std::size_t codes = 0;
+                for (std::size_t i = 1; i <= 16; ++i)
+                    codes += bytes[table + i];
+                if (codes > 256)
+                    return false;
+                table += 17 + codes;
+            }
+        }
+        at = end;
+    }
+    return true;
+}
+
+bool IsJpeg(const unsigned char* bytes, std::size_t length) {
+    return length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
 }
 
 }  // namespace
@@ -34,12 +74,17 @@ void* ZeroedRealloc(void* old, std::size_t oldSize, std::size_t newSize) {
 bool ImageSize(const unsigned char* bytes, std::size_t length, int& width, int& height) {
     int channels = 0;
     return length <= static_cast<std::size_t>(INT_MAX) &&
+           (!IsJpeg(bytes, length) || JpegTablesFit(bytes, length)) &&
            stbi_info_from_memory(bytes, static_cast<int>(length), &width, &height, &channels) != 0;
 }
 
 bool DecodeRgb(const unsigned char* bytes, std::size_t length, std::vector<unsigned char>& rgb,
                int& width, int& height, const char*& reason) {
     int channels = 0;
+    if (IsJpeg(bytes, length) && !JpegTablesFit(bytes, length)) {
+        reason = "a Huffman table has more than 256 codes";
+        return false;
+    }
     unsigned char* pixels =
         length <= static_cast<std::size_t>(INT_MAX)
             ? stbi_load_from_memory(bytes, static_cast<int>(length), &width, &height, &channels, 3)
