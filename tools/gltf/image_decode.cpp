@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -35,13 +36,17 @@ bool JpegTablesFit(const unsigned char* bytes, std::size_t length) {
         const std::size_t size = (std::size_t{bytes[at + 2]} << 8) | bytes[at + 3];
         const std::size_t end = std::min(length, at + 2 + size);
         if (marker == 0xC4) {
-            for (std::size_t table = at + 4; table + 17 <= end;) {
+            // As the decoder reads the segment: whole table headers for as long as its length
+            // has bytes left, even when a header runs past it (and 0 past the end of the file).
+            std::int64_t left = static_cast<std::int64_t>(size) - 2;
+            for (std::size_t table = at + 4; left > 0;) {
                 std::size_t codes = 0;
                 for (std::size_t i = 1; i <= 16; ++i)
-                    codes += bytes[table + i];
+                    codes += table + i < length ? bytes[table + i] : 0;
                 if (codes > 256)
                     return false;
                 table += 17 + codes;
+                left -= static_cast<std::int64_t>(17 + codes);
             }
         }
         at = end;
