@@ -57,12 +57,13 @@ TEST(ImportFolder, ADamagedJpegImportsTheSameTwice) {
     EXPECT_EQ(first.files, second.files);
 }
 
-// A JPEG whose Huffman table lists more than 256 codes would overrun the decoder's tables
-// (found by the fuzz target), also when the table's header runs past its segment: such files
-// are refused instead.
-TEST(ImportFolder, AJpegWithAnOverlongHuffmanTableIsRefused) {
+// Images that would make stb's decoders write past their tables or allocate what a chunk claims
+// (found by the fuzz target) are refused instead: a JPEG whose Huffman table lists more than 256
+// codes, also when the table's header runs past its segment, and a PNG chunk longer than the file.
+TEST(ImportFolder, ImagesThatWouldOverrunTheDecoderAreRefused) {
     for (const char* file :
-         {"jpeg-overlong-huffman-table.gltf", "jpeg-huffman-table-past-its-segment.gltf"}) {
+         {"jpeg-overlong-huffman-table.gltf", "jpeg-huffman-table-past-its-segment.gltf",
+          "png-chunk-longer-than-the-file.gltf"}) {
         SCOPED_TRACE(file);
         std::ifstream in(std::string(VORN_TEST_DATA_DIR "/") + file, std::ios::binary);
         const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});

@@ -58,6 +58,31 @@ bool IsJpeg(const unsigned char* bytes, std::size_t length) {
     return length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
 }
 
+// stb's PNG decoder grows its buffer to a chunk's declared length before reading the chunk, so
+// a few bytes could ask for a gigabyte: every chunk up to the end chunk must lie in the file.
+bool PngChunksFit(const unsigned char* bytes, std::size_t length) {
+    for (std::size_t at = 8; at + 8 <= length;) {
+        const std::size_t size = (std::size_t{bytes[at]} << 24) |
+                                 (std::size_t{bytes[at + 1]} << 16) |
+                                 (std::size_t{bytes[at + 2]} << 8) | bytes[at + 3];
+        if (size > length - at - 8)
+            return false;
+        if (std::memcmp(bytes + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 12 + size;
+    }
+    return true;
+}
+
+// What stb's decoders cannot be trusted with, checked before they see the bytes.
+bool SafeForStb(const unsigned char* bytes, std::size_t length) {
+    if (length > static_cast<std::size_t>(INT_MAX))
+        return false;
+    if (IsJpeg(bytes, length))
+        return JpegTablesFit(bytes, length);
+    return PngChunksFit(bytes, length);
+}
+
 }  // namespace
 
 #define STB_IMAGE_STATIC
@@ -78,24 +103,21 @@ bool IsJpeg(const unsigned char* bytes, std::size_t length) {
 
 bool ImageSize(const unsigned char* bytes, std::size_t length, int& width, int& height) {
     int channels = 0;
-    return length <= static_cast<std::size_t>(INT_MAX) &&
-           (!IsJpeg(bytes, length) || JpegTablesFit(bytes, length)) &&
+    return SafeForStb(bytes, length) &&
            stbi_info_from_memory(bytes, static_cast<int>(length), &width, &height, &channels) != 0;
 }
 
 bool DecodeRgb(const unsigned char* bytes, std::size_t length, std::vector<unsigned char>& rgb,
                int& width, int& height, const char*& reason) {
     int channels = 0;
-    if (IsJpeg(bytes, length) && !JpegTablesFit(bytes, length)) {
-        reason = "a Huffman table has more than 256 codes";
+    if (!SafeForStb(bytes, length)) {
+        reason = "too large, or a Huffman table or chunk that overruns the decoder";
         return false;
     }
     unsigned char* pixels =
-        length <= static_cast<std::size_t>(INT_MAX)
-            ? stbi_load_from_memory(bytes, static_cast<int>(length), &width, &height, &channels, 3)
-            : nullptr;
+        stbi_load_from_memory(bytes, static_cast<int>(length), &width, &height, &channels, 3);
     if (pixels == nullptr) {
-        reason = length <= static_cast<std::size_t>(INT_MAX) ? stbi_failure_reason() : "too large";
+        reason = stbi_failure_reason();
         return false;
     }
     rgb.assign(pixels,

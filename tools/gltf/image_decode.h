@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <vector>
 
-// The size of a PNG or JPEG from its header; false for anything else, an unreadable header, or
-// a JPEG whose Huffman tables would overrun the decoder.
+// The size of a PNG or JPEG from its header; false for anything else, an unreadable header, a
+// JPEG whose Huffman tables would overrun the decoder, or a PNG chunk that runs past the file.
 bool ImageSize(const unsigned char* bytes, std::size_t length, int& width, int& height);
 
 // The image as 8-bit RGB rows, top row first; false with stb's reason in `reason`.
