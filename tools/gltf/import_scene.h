@@ -7,20 +7,9 @@
 
 #include <tiny_gltf.h>
 
-#include "tools/gltf/import_affine.h"
+#include "tools/convert/scene.h"
 
 inline constexpr int kMaxNodeDepth = 64;
-
-// A node's local transform as glTF's parts; animation channels replace single parts.
-struct NodeParts {
-    bool matrix = false;  // a node given by a matrix is not animated
-    Affine fixed;
-    Vec3d translation = {0, 0, 0};
-    std::array<double, 4> rotation = {0, 0, 0, 1};  // x, y, z, w
-    Vec3d scale = {1, 1, 1};
-
-    Affine Local() const;
-};
 
 class NodeGraph {
   public:
