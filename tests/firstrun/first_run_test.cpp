@@ -349,8 +349,9 @@ TEST_F(FirstRun, SpaceHoldsThePictureAndF12SavesItAtTheWindowsSizeUnderANameOfIt
         std::istringstream console(Console());
         const std::string saved = "Picture saved as ";
         for (std::string line; std::getline(console, line);) {
-            if (line.rfind(saved, 0) == 0) {
-                files.push_back(line.substr(saved.size()));
+            // The console ends its lines with CR LF.
+            if (line.rfind(saved, 0) == 0 && line.ends_with('\r')) {
+                files.push_back(line.substr(saved.size(), line.size() - saved.size() - 1));
             }
         }
         return files;
