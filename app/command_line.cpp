@@ -15,7 +15,9 @@ constexpr char kHelp[] =
     "Controls: W/S, A/D, Q/E turn the robot; Left/Right, Z/X, Up/Down thrust; N next animation;\n"
     "U/J, H/K orbit the camera; Y/I roll it; Delete/Page Down, End/Home, Insert/Page Up move it;\n"
     "L free or orbiting camera; mouse turns it (R held: rolls); wheel moves it; O levels it;\n"
-    "Escape quits.\n";
+    "Escape quits.\n"
+    "More keys: Space pauses or resumes the animation; F12 saves a picture of the window in\n"
+    "your Pictures folder.\n";
 
 CommandLine Error(const std::string& line) {
     CommandLine result;

@@ -1,10 +1,13 @@
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "app/command_line.h"
 #include "app/entry_point.h"
 #include "app/my_app.h"
+#include "platform/display_check.h"
 
 MyApp& TheApp() {
     return TheAppOf<MyApp>();
@@ -15,6 +18,10 @@ int main(int argc, char** argv) {
     if (!line.run) {
         std::fputs(line.text.c_str(), line.status == 0 ? stdout : stderr);
         return line.status;
+    }
+    if (const std::string missing = MissingDisplay(); !missing.empty()) {
+        std::fprintf(stderr, "vorn: %s\n", missing.c_str());
+        return EXIT_FAILURE;
     }
     // As if started there: the data is read from, and the caches written to, that folder.
     if (!line.folder.empty()) {

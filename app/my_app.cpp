@@ -3,9 +3,11 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 #include <utility>
 
+#include "app/screenshot.h"
 #include "assets/name_hash.h"
 #include "assets/stats.h"
 #include "game/asset_registry.h"
@@ -103,6 +105,9 @@ void MyApp::SteerRobot() {
 
     if (Pressed(DIK_N))
         robot->NextAnimation();
+    // Starting again restarts the clock from now: the paused time is not played.
+    if (Pressed(DIK_SPACE))
+        robot->SetPlaying(!robot->playing);
 }
 
 void MyApp::SteerCamera() {
@@ -157,6 +162,9 @@ void MyApp::Update() {
     SteerCamera();
     robot->Move(frameTime);
     Draw();
+    // Before the swap, while the back buffer holds this frame.
+    if (Pressed(DIK_F12))
+        console << SaveScreenshot(width, height) << std::endl;
     ThePlatform().SwapBuffers(dc);
 }
 

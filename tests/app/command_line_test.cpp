@@ -30,7 +30,8 @@ TEST(CommandLine, NoArgumentRunsHereAFolderRunsThereAndHelpNamesTheControls) {
         EXPECT_FALSE(line.run);
         EXPECT_EQ(line.status, 0);
         EXPECT_EQ(line.text.rfind("Usage: vorn [FOLDER]\n", 0), 0u);
-        for (const char* control : {"W/S", "N next animation", "L free or orbiting", "Escape"})
+        for (const char* control : {"W/S", "N next animation", "L free or orbiting", "Escape",
+                                    "Space pauses", "F12 saves a picture"})
             EXPECT_NE(line.text.find(control), std::string::npos) << control;
     }
 }

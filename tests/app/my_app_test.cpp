@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "app/my_app.h"
 #include "assets/stats.h"
@@ -28,7 +29,8 @@ class DemoScene : public ::testing::Test {
         for (int i = 0; i < 9; ++i)
             robot.nodes[static_cast<std::size_t>(gun)].points[i] = points[i];
         ASSERT_TRUE(WriteMeshFile("robot.ply", robot));
-        ASSERT_TRUE(WriteAnimationFile("idle.anm", Constant({"Arm"}, 30, Transform::Identity)));
+        // Every frame of the first animation poses the arm differently.
+        ASSERT_TRUE(WriteAnimationFile("idle.anm", Moving({"Arm"}, 30, {0, 0.1f, 0})));
         ASSERT_TRUE(WriteAnimationFile("walk.anm", Constant({"Root"}, 40, Transform::Identity)));
         ASSERT_TRUE(WriteMeshFile("gun.ply", RootAndArm()));
         dir.Write("kordax.txt", "actor\nrobot.ply\n2\nidle.anm\nwalk.anm\n");
@@ -117,6 +119,43 @@ TEST_F(DemoScene, NAndLActOncePerPress) {
     app.Run();
     EXPECT_EQ(app.robot->animationIndex, 0);
     EXPECT_FALSE(orbitMode);
+}
+
+TEST_F(DemoScene, SpaceHoldsTheAnimationWhileTurningAndTheCameraGoOnAndResumesWhereItHeld) {
+    // Every reading of the counter is where the test put it; at 1000 ticks a second the robot
+    // plays 0.03 frames a tick. Each step stays clear of whole frames.
+    platform.SetCounterStep(0);
+    MyApp app;
+    ASSERT_EQ(app.Init(), 1);
+    platform.AdvanceCounter(84);
+    Frame({});
+    app.Run();
+    ASSERT_EQ(app.robot->frame, 2);
+
+    platform.AdvanceCounter(34);
+    Frame({DIK_SPACE});
+    app.Run();
+    EXPECT_EQ(app.robot->frame, 2);
+    const std::vector<Vec3> held = app.robot->posedVertices;
+
+    // A clock that counted the paused time would go on at frame 19.
+    platform.AdvanceCounter(525);
+    Frame({DIK_A, DIK_U});
+    Frame({DIK_A, DIK_U});
+    app.Run();
+    EXPECT_EQ(app.robot->frame, 2);
+    EXPECT_EQ(app.robot->posedVertices, held);
+    EXPECT_NE(app.robot->zAxis, Vec3::UnitZ);
+    EXPECT_NE(app.camera.position, (Vec3{0, 0, 400}));
+
+    Frame({DIK_SPACE});
+    app.Run();
+    EXPECT_EQ(app.robot->frame, 2);
+    platform.AdvanceCounter(110);
+    Frame({});
+    app.Run();
+    EXPECT_EQ(app.robot->frame, 5);
+    EXPECT_NE(app.robot->posedVertices, held);
 }
 
 TEST_F(DemoScene, EachCameraMoveGoesAlongTheRowsTheMoveBeforeLeft) {

@@ -2,7 +2,9 @@
 // the full-screen question with Escape (No), shows the robot holding its gun, reports its load
 // time and frame rate, ends on a tap of Escape with status 0 and leaves its caches; a second
 // start, in that folder, reads those caches and does not rewrite them. And the game installed
-// with cmake --install starts from its menu entry on its read-only content.
+// with cmake --install starts from its menu entry on its read-only content. Then the keys an
+// artist uses on it (Space holds the animation, F12 saves the window's picture), and a start
+// without a display, which ends at once and says why.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -12,11 +14,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <stb/stb_image.h>
+
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -43,12 +50,14 @@ bool WaitUntil(Condition condition, std::chrono::milliseconds limit = kPatience)
     return true;
 }
 
-// How the game is started: where, with which command line, and whether as an ordinary user
-// (for a test running as root, to whom no folder is read-only).
+// How the game is started: where, with which command line, whether as an ordinary user (for a
+// test running as root, to whom no folder is read-only), and with which variables set (or, with
+// no value, unset).
 struct Start {
     std::filesystem::path folder;
     std::vector<std::string> command;
     bool asUser = false;
+    std::vector<std::pair<std::string, std::optional<std::string>>> environment = {};
 };
 
 constexpr uid_t kNobody = 65534;
@@ -71,6 +80,12 @@ class GameProcess {
             if (start.asUser && getuid() == 0 &&
                 (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
                 _exit(125);
+            }
+            for (const auto& [name, value] : start.environment) {
+                if (value)
+                    setenv(name.c_str(), value->c_str(), 1);
+                else
+                    unsetenv(name.c_str());
             }
             dup2(out, STDOUT_FILENO);
             dup2(out, STDERR_FILENO);
@@ -135,9 +150,11 @@ class FirstRun : public ::testing::Test {
         return Console().find(text) != std::string::npos;
     }
 
-    // Starts the game, says No to full screen, waits for both console lines, captures a
-    // frame when asked, ends the game with a tap of Escape. The exit status lands in `status`.
-    void Run(const Start& start, int& status, std::optional<Frame>* frame) {
+    // Starts the game, says No to full screen, waits for both console lines, lets `play` use
+    // the window, captures a frame when asked, ends the game with a tap of Escape. The exit
+    // status lands in `status`.
+    void Run(const Start& start, int& status, std::optional<Frame>* frame,
+             const std::function<void(unsigned long window)>& play = {}) {
         GameProcess game(start, dir.File("console.txt"));
         ASSERT_TRUE(game.Started());
         unsigned long question = 0;
@@ -157,6 +174,9 @@ class FirstRun : public ::testing::Test {
             << Console();
         ASSERT_TRUE(WaitUntil([&] { return ConsoleHas("Load Time "); })) << Console();
         ASSERT_TRUE(WaitUntil([&] { return ConsoleHas("Frames per sec: "); })) << Console();
+        if (play) {
+            play(window);
+        }
         if (frame != nullptr) {
             *frame = x.Capture(window);
         }
@@ -281,6 +301,141 @@ TEST_F(FirstRun, TheInstalledGameStartsFromItsMenuEntryOnItsReadOnlyContent) {
     ASSERT_TRUE(frame.has_value());
     EXPECT_TRUE(RobotColour(frame->At(320, 240)));
     EXPECT_TRUE(Caches(data).empty());
+}
+
+std::vector<std::uint8_t> Bytes(const Frame& frame) {
+    std::vector<std::uint8_t> bytes;
+    for (const Pixel& p : frame.pixels) {
+        bytes.insert(bytes.end(), {p.r, p.g, p.b});
+    }
+    return bytes;
+}
+
+// The picture a PNG file holds, in the layout of a captured frame.
+std::optional<Frame> ReadPng(const std::filesystem::path& file) {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* rgb = stbi_load(file.c_str(), &width, &height, &channels, 3);
+    if (rgb == nullptr) {
+        return std::nullopt;
+    }
+    Frame frame{width, height, {}};
+    for (int i = 0; i < width * height; ++i) {
+        frame.pixels.push_back({rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]});
+    }
+    stbi_image_free(rgb);
+    return frame;
+}
+
+TEST_F(FirstRun, SpaceHoldsThePictureAndF12SavesItAtTheWindowsSizeUnderANameOfItsOwn) {
+    // A home of the test's own, with no folders set up for xdg-user-dir: ~/Pictures then.
+    const std::filesystem::path home = dir.Path() / "home";
+    const std::filesystem::path pictures = home / "Pictures";
+    std::filesystem::create_directories(pictures);
+    // Every plain name for the next ten minutes is taken, so each press needs a suffix.
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t t = now; t < now + 600; ++t) {
+        std::tm local{};
+        localtime_r(&t, &local);
+        char name[64];
+        std::strftime(name, sizeof name, "vorn-%Y%m%d-%H%M%S.png", &local);
+        std::ofstream(pictures / name) << "taken";
+    }
+
+    const auto tap = [&](unsigned long window, const char* key) { x.SendKey(window, key, true); };
+    const auto savedLines = [&] {
+        std::vector<std::string> files;
+        std::istringstream console(Console());
+        const std::string saved = "Picture saved as ";
+        for (std::string line; std::getline(console, line);) {
+            // The console ends its lines with CR LF.
+            if (line.rfind(saved, 0) == 0 && line.ends_with('\r')) {
+                files.push_back(line.substr(saved.size(), line.size() - saved.size() - 1));
+            }
+        }
+        return files;
+    };
+    std::optional<Frame> held;
+    std::vector<std::string> files;
+    int status = -1;
+    const Start start{dir.Path(),
+                      {VORN_GAME, Data().string()},
+                      false,
+                      {{"HOME", home.string()}, {"XDG_CONFIG_HOME", (home / ".config").string()}}};
+    Run(start, status, nullptr, [&](unsigned long window) {
+        const auto picture = [&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            return x.Capture(window);
+        };
+        const std::optional<Frame> running = picture();
+        const std::optional<Frame> runningLater = picture();
+        tap(window, "space");
+        held = picture();
+        const std::optional<Frame> heldLater = picture();
+        tap(window, "F12");
+        ASSERT_TRUE(WaitUntil([&] { return savedLines().size() == 1; })) << Console();
+        tap(window, "F12");
+        ASSERT_TRUE(WaitUntil([&] { return savedLines().size() == 2; })) << Console();
+        tap(window, "space");
+        const std::optional<Frame> resumed = picture();
+        ASSERT_TRUE(running && runningLater && held && heldLater && resumed);
+        EXPECT_NE(Bytes(*running), Bytes(*runningLater)) << "the robot does not move";
+        EXPECT_EQ(Bytes(*held), Bytes(*heldLater)) << "Space did not hold the animation";
+        EXPECT_NE(Bytes(*heldLater), Bytes(*resumed)) << "Space did not resume the animation";
+        files = savedLines();
+    });
+    if (HasFatalFailure()) {
+        return;
+    }
+    EXPECT_EQ(status, 0) << Console();
+    ASSERT_EQ(files.size(), 2u) << Console();
+    EXPECT_NE(files[0], files[1]);
+    for (const std::string& file : files) {
+        const std::filesystem::path path(file);
+        EXPECT_EQ(path.parent_path(), pictures);
+        const std::string name = path.filename().string();
+        // vorn-YYYYMMDD-HHMMSS-N.png
+        EXPECT_EQ(name.rfind("vorn-", 0), 0u) << name;
+        EXPECT_TRUE(name.size() >= 26 && name[13] == '-' && name[20] == '-') << name;
+        EXPECT_TRUE(name.ends_with("-2.png") || name.ends_with("-3.png")) << name;
+        const std::optional<Frame> png = ReadPng(path);
+        ASSERT_TRUE(png.has_value()) << name;
+        EXPECT_EQ(png->width, 640);
+        EXPECT_EQ(png->height, 480);
+        EXPECT_TRUE(Bytes(*png) == Bytes(*held)) << name << " is not the window's picture";
+    }
+    std::size_t taken = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(pictures)) {
+        if (entry.path().filename().string().find('-', 14) == std::string::npos) {
+            std::ifstream in(entry.path());
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "taken");
+            ++taken;
+        }
+    }
+    EXPECT_EQ(taken, 600u);
+}
+
+TEST_F(FirstRun, WithoutADisplayTheGameSaysWhichIsMissingAndEndsUnlessAVideoDriverIsNamed) {
+    const auto start = [&](std::optional<std::string> driver) {
+        const Start without{dir.Path(),
+                            {VORN_GAME, Data().string()},
+                            false,
+                            {{"DISPLAY", std::nullopt},
+                             {"WAYLAND_DISPLAY", std::string()},
+                             {"SDL_VIDEODRIVER", driver}}};
+        GameProcess game(without, dir.File("console.txt"));
+        EXPECT_TRUE(WaitUntil([&] { return !game.Running(); })) << "the game did not end";
+        return game.Status();
+    };
+    EXPECT_EQ(start(std::nullopt), 1);
+    EXPECT_EQ(Console(),
+              "vorn: no display to show the game on: DISPLAY is unset and WAYLAND_DISPLAY is "
+              "empty (SDL_VIDEODRIVER=offscreen renders without one)\n");
+    // A driver named on purpose is SDL's to try; without an X display this one cannot start.
+    EXPECT_EQ(start("x11"), 1);
+    EXPECT_FALSE(ConsoleHas("no display")) << Console();
+    EXPECT_TRUE(ConsoleHas("ERROR: Failed To Register The Window Class.")) << Console();
 }
 
 }  // namespace
