@@ -4,7 +4,7 @@
 
 #include <string>
 
-// Empty when DISPLAY or WAYLAND_DISPLAY names a display, or SDL_VIDEODRIVER chooses a video
-// driver on purpose (offscreen, for rendering headless); otherwise the one line that says which
-// variables are missing.
+// Empty when DISPLAY or WAYLAND_DISPLAY names a display SDL can open, or SDL_VIDEODRIVER chooses a
+// video driver on purpose (offscreen, for rendering headless); otherwise the one line that says
+// which variables are missing.
 std::string MissingDisplay();

@@ -417,11 +417,12 @@ TEST_F(FirstRun, SpaceHoldsThePictureAndF12SavesItAtTheWindowsSizeUnderANameOfIt
 }
 
 TEST_F(FirstRun, WithoutADisplayTheGameSaysWhichIsMissingAndEndsUnlessAVideoDriverIsNamed) {
-    const auto start = [&](std::optional<std::string> driver) {
+    const auto start = [&](std::optional<std::string> driver,
+                           std::optional<std::string> display = std::nullopt) {
         const Start without{dir.Path(),
                             {VORN_GAME, Data().string()},
                             false,
-                            {{"DISPLAY", std::nullopt},
+                            {{"DISPLAY", display},
                              {"WAYLAND_DISPLAY", std::string()},
                              {"SDL_VIDEODRIVER", driver}}};
         GameProcess game(without, dir.File("console.txt"));
@@ -436,6 +437,12 @@ TEST_F(FirstRun, WithoutADisplayTheGameSaysWhichIsMissingAndEndsUnlessAVideoDriv
     EXPECT_EQ(start("x11"), 1);
     EXPECT_FALSE(ConsoleHas("no display")) << Console();
     EXPECT_TRUE(ConsoleHas("ERROR: Failed To Register The Window Class.")) << Console();
+    // A display that names no server would leave SDL on its off-screen driver.
+    EXPECT_EQ(start(std::nullopt, ":97"), 1);
+    EXPECT_TRUE(
+        ConsoleHas("vorn: no display to show the game on: DISPLAY=:97 could not be "
+                   "opened\n"))
+        << Console();
 }
 
 }  // namespace
