@@ -7,10 +7,13 @@
 namespace {
 
 constexpr char kHelp[] =
-    "Usage: vorn [FOLDER]\n"
+    "Usage: vorn [FOLDER | MODEL]\n"
     "The Vorn Project: steer a keyframe-animated robot carrying a gun, in real-time 3D.\n"
     "Reads its data files (kordax.txt, gun82.txt and the files they name) from FOLDER, or from\n"
     "the working directory when none is given, and keeps its caches there when it can write.\n"
+    "MODEL, a model file (glTF 2.0: .gltf or .glb), becomes the robot: it is converted once into\n"
+    "a folder under $XDG_CACHE_HOME/vorn/models (~/.cache/vorn/models), which later starts\n"
+    "reuse.\n"
     "\n"
     "Controls: W/S, A/D, Q/E turn the robot; Left/Right, Z/X, Up/Down thrust; N next animation;\n"
     "U/J, H/K orbit the camera; Y/I roll it; Delete/Page Down, End/Home, Insert/Page Up move it;\n"
@@ -32,7 +35,7 @@ CommandLine ReadCommandLine(int argc, const char* const* argv) {
     CommandLine result;
     result.run = true;
     bool optionsEnd = false;
-    bool haveFolder = false;
+    bool haveData = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (!optionsEnd && argument == "--") {
@@ -46,13 +49,18 @@ CommandLine ReadCommandLine(int argc, const char* const* argv) {
         }
         if (!optionsEnd && argument.size() > 1 && argument[0] == '-')
             return Error("unknown option " + std::string(argument) + " (vorn --help tells more)");
-        if (haveFolder)
-            return Error("one data folder only, not also " + std::string(argument));
+        if (haveData)
+            return Error("one data folder or model only, not also " + std::string(argument));
         std::error_code error;
-        if (!std::filesystem::is_directory(std::string(argument), error))
-            return Error("no such folder: " + std::string(argument));
-        result.folder = argument;
-        haveFolder = true;
+        const std::filesystem::file_status status =
+            std::filesystem::status(std::string(argument), error);
+        if (std::filesystem::is_directory(status))
+            result.folder = argument;
+        else if (std::filesystem::is_regular_file(status))
+            result.model = argument;
+        else
+            return Error("no such folder or model file: " + std::string(argument));
+        haveData = true;
     }
     return result;
 }

@@ -1,4 +1,4 @@
-// The game's command line: `vorn [FOLDER]`, or `vorn --help`.
+// The game's command line: `vorn [FOLDER | MODEL]`, or `vorn --help`.
 #pragma once
 
 #include <string>
@@ -8,10 +8,12 @@ inline constexpr int kUsageErrorStatus = 2;
 struct CommandLine {
     bool run = false;    // start the game; otherwise print `text` and end with `status`
     std::string folder;  // the data folder to start in; empty for the working directory
+    std::string model;   // a model file to convert and start on instead; empty for none
     std::string text;    // the help (for standard output) or a one-line error (standard error)
     int status = 0;
 };
 
-// Reads the arguments after the program name. A folder must exist; an option other than
-// --help (-h) is an error, as is a second folder. Errors end with status 2.
+// Reads the arguments after the program name. An existing folder is a data folder, a regular
+// file a model; anything else is an error, as is an option other than --help (-h) and a second
+// folder or model. Errors end with status 2.
 CommandLine ReadCommandLine(int argc, const char* const* argv);

@@ -1,4 +1,4 @@
-// `vorn [FOLDER]` and `vorn --help`.
+// `vorn [FOLDER | MODEL]` and `vorn --help`.
 #include "app/command_line.h"
 
 #include <gtest/gtest.h>
@@ -15,28 +15,36 @@ CommandLine Read(std::vector<const char*> arguments) {
     return ReadCommandLine(static_cast<int>(arguments.size()), arguments.data());
 }
 
-TEST(CommandLine, NoArgumentRunsHereAFolderRunsThereAndHelpNamesTheControls) {
+TEST(CommandLine, NoArgumentRunsHereAFolderRunsThereAFileIsAModelAndHelpNamesTheControls) {
     EXPECT_TRUE(Read({}).run);
     EXPECT_EQ(Read({}).folder, "");
+    EXPECT_EQ(Read({}).model, "");
 
     TempDir dir;
     const std::string folder = dir.Path().string();
     EXPECT_TRUE(Read({folder.c_str()}).run);
     EXPECT_EQ(Read({folder.c_str()}).folder, folder);
+    EXPECT_EQ(Read({folder.c_str()}).model, "");
     EXPECT_EQ(Read({"--", folder.c_str()}).folder, folder);
+    dir.Write("robot.glb", "");
+    const std::string model = dir.File("robot.glb");
+    EXPECT_TRUE(Read({model.c_str()}).run);
+    EXPECT_EQ(Read({model.c_str()}).model, model);
+    EXPECT_EQ(Read({model.c_str()}).folder, "");
 
     for (const char* help : {"--help", "-h"}) {
         const CommandLine line = Read({help});
         EXPECT_FALSE(line.run);
         EXPECT_EQ(line.status, 0);
-        EXPECT_EQ(line.text.rfind("Usage: vorn [FOLDER]\n", 0), 0u);
-        for (const char* control : {"W/S", "N next animation", "L free or orbiting", "Escape",
-                                    "Space pauses", "F12 saves a picture"})
+        EXPECT_EQ(line.text.rfind("Usage: vorn [FOLDER | MODEL]\n", 0), 0u);
+        for (const char* control :
+             {"MODEL, a model file", "W/S", "N next animation", "L free or orbiting", "Escape",
+              "Space pauses", "F12 saves a picture"})
             EXPECT_NE(line.text.find(control), std::string::npos) << control;
     }
 }
 
-TEST(CommandLine, AnUnknownOptionAMissingFolderOrASecondFolderIsAOneLineError) {
+TEST(CommandLine, AnUnknownOptionANameOfNoFolderOrFileOrASecondOneIsAOneLineError) {
     TempDir dir;
     const std::string folder = dir.Path().string();
     const std::string missing = dir.File("missing");
@@ -45,9 +53,12 @@ TEST(CommandLine, AnUnknownOptionAMissingFolderOrASecondFolderIsAOneLineError) {
     const std::vector<std::pair<std::vector<const char*>, std::string>> cases = {
         {{"--fullscreen"}, "vorn: unknown option --fullscreen (vorn --help tells more)\n"},
         {{"-x", folder.c_str()}, "vorn: unknown option -x (vorn --help tells more)\n"},
-        {{missing.c_str()}, "vorn: no such folder: " + missing + "\n"},
-        {{file.c_str()}, "vorn: no such folder: " + file + "\n"},
-        {{folder.c_str(), folder.c_str()}, "vorn: one data folder only, not also " + folder + "\n"},
+        {{missing.c_str()}, "vorn: no such folder or model file: " + missing + "\n"},
+        {{"/dev/null"}, "vorn: no such folder or model file: /dev/null\n"},
+        {{folder.c_str(), file.c_str()},
+         "vorn: one data folder or model only, not also " + file + "\n"},
+        {{file.c_str(), folder.c_str()},
+         "vorn: one data folder or model only, not also " + folder + "\n"},
     };
     for (const auto& [arguments, text] : cases) {
         const CommandLine line = Read(arguments);

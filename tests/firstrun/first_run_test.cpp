@@ -273,14 +273,19 @@ TEST_F(FirstRun, TheInstalledGameStartsFromItsMenuEntryOnItsReadOnlyContent) {
     EXPECT_TRUE(std::filesystem::exists(prefix / "share/icons/hicolor/scalable/apps/vorn.svg"));
     EXPECT_TRUE(std::filesystem::exists(prefix / "bin/vorn-inspect"));
     EXPECT_TRUE(std::filesystem::exists(prefix / "bin/vorn-gltf"));
-    // The entry's command: the installed game on the installed content, each path quoted.
+    // The entry's command: the installed game (quoted) in the installed content's folder, on a
+    // model file when a file manager gives one.
     std::ifstream in(entry);
-    std::string line;
-    while (std::getline(in, line) && line.rfind("Exec=", 0) != 0) {
+    std::map<std::string, std::string> keys;
+    for (std::string line; std::getline(in, line);) {
+        if (const std::size_t equals = line.find('='); equals != std::string::npos)
+            keys[line.substr(0, equals)] = line.substr(equals + 1);
     }
     const std::string game = (prefix / "bin/vorn").string();
     const std::filesystem::path data = prefix / "share/vorn/data";
-    ASSERT_EQ(line, "Exec=\"" + game + "\" \"" + data.string() + "\"");
+    ASSERT_EQ(keys["Exec"], "\"" + game + "\" %f");
+    ASSERT_EQ(keys["Path"], data.string());
+    EXPECT_NE(keys["MimeType"].find("model/gltf-binary;"), std::string::npos);
 
     // Read-only for the game: caches it cannot write are kept in memory.
     using std::filesystem::perms;
@@ -292,7 +297,7 @@ TEST_F(FirstRun, TheInstalledGameStartsFromItsMenuEntryOnItsReadOnlyContent) {
                                  std::filesystem::perm_options::remove);
     int status = -1;
     std::optional<Frame> frame;
-    Run({"/", {game, data.string()}, true}, status, &frame);
+    Run({data, {game}, true}, status, &frame);
     std::filesystem::permissions(data, perms::owner_write, std::filesystem::perm_options::add);
     if (HasFatalFailure()) {
         return;

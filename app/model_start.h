@@ -1,0 +1,45 @@
+// `vorn MODEL`: the data folder the game starts on for a model file, converted into the model
+// cache or reused from it, or converted into a temporary folder for this run when the cache
+// cannot be written.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "app/model_cache.h"
+
+struct ModelCacheSettings {
+    std::filesystem::path root;  // empty: no cache, always a temporary folder
+    ModelCachePolicy policy;
+};
+
+// The settings of this process's environment (XDG_CACHE_HOME, HOME) and the default policy.
+ModelCacheSettings ModelCacheSettingsFromEnvironment();
+
+// The folder of an opened model; a temporary one is removed with the object.
+class OpenedModel {
+  public:
+    enum class Source { Reused, Converted, ConvertedForThisRun };
+
+    OpenedModel() = default;
+    ~OpenedModel();
+    OpenedModel(const OpenedModel&) = delete;
+    OpenedModel& operator=(const OpenedModel&) = delete;
+
+    const std::filesystem::path& Folder() const { return folder_; }
+    Source From() const { return source_; }
+
+  private:
+    friend int OpenModel(const std::filesystem::path&, const ModelCacheSettings&, OpenedModel&,
+                         std::ostream&, std::ostream&);
+    std::filesystem::path folder_;
+    Source source_ = Source::Reused;
+};
+
+// Opens the model into `opened` and says on `console` which file was opened and whether it was
+// converted or reused (with the converter's notes); 0 then. A model that cannot be converted is
+// refused: one line on `errors`, the same reason in an "ERROR" box, nothing left in the cache,
+// and 1, the exit status the game then ends with. The cache is pruned by the policy on success.
+int OpenModel(const std::filesystem::path& model, const ModelCacheSettings& settings,
+              OpenedModel& opened, std::ostream& console, std::ostream& errors);
