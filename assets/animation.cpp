@@ -119,12 +119,15 @@ int Animation::Load(const std::string& fileName, LoadError* error) {
     }
 }
 
-const Transform& Animation::FindKey(const MeshNode& node, int frame) const {
-    const auto found = std::find(trackHashes.begin(), trackHashes.end(), node.hash);
-    if (found == trackHashes.end() || frameCount < 1) {
+std::int32_t Animation::TrackOf(std::uint32_t hash) const {
+    const auto found = std::find(trackHashes.begin(), trackHashes.end(), hash);
+    return found == trackHashes.end() ? -1 : static_cast<std::int32_t>(found - trackHashes.begin());
+}
+
+const Transform& Animation::Key(std::int32_t track, int frame) const {
+    if (track < 0 || frameCount < 1) {
         return Transform::Identity;
     }
-    const auto track = static_cast<std::size_t>(found - trackHashes.begin());
     const auto clamped = static_cast<std::size_t>(std::clamp(frame, 0, frameCount - 1));
-    return keys[track * static_cast<std::size_t>(frameCount) + clamped];
+    return keys[static_cast<std::size_t>(track) * static_cast<std::size_t>(frameCount) + clamped];
 }

@@ -19,7 +19,14 @@ class Animation {
 
     // The node's keyframe at `frame` from the first track with the node's name hash, or the
     // identity when no track moves the node. Frames outside 0..frameCount-1 are clamped.
-    const Transform& FindKey(const MeshNode& node, int frame) const;
+    const Transform& FindKey(const MeshNode& node, int frame) const {
+        return Key(TrackOf(node.hash), frame);
+    }
+    // The first track with this name hash, or -1. A search over the tracks: callers that pose
+    // every frame look their nodes' tracks up once.
+    std::int32_t TrackOf(std::uint32_t hash) const;
+    // The track's keyframe at `frame` (clamped as above); the identity for track -1.
+    const Transform& Key(std::int32_t track, int frame) const;
 
     std::int32_t magic = 0;
     char name[128] = {};

@@ -1,14 +1,41 @@
 #include "assets/atomic_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+
+namespace {
+
+// The temporary name is created or truncated as a regular file. Whatever else sits there (a
+// named pipe would make the open wait for a reader) makes the write fail instead.
+std::FILE* CreateTemporary(const std::string& name) {
+    const int fd =
+        ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    const int flags = ::fcntl(fd, F_GETFL);
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flags >= 0 &&
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) {
+        file = ::fdopen(fd, "wb");
+    }
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
+}
+
+}  // namespace
 
 bool AtomicFile::Open(const std::string& path) {
     Discard();
     path_ = path;
     failed_ = false;
-    file_ = std::fopen(TemporaryName(path).c_str(), "wb");
+    file_ = CreateTemporary(TemporaryName(path));
     return file_ != nullptr;
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "assets/regular_file.h"
+
 BinaryFile::~BinaryFile() {
     if (file_ != nullptr) {
         std::fclose(file_);
@@ -22,7 +24,7 @@ int BinaryFile::Open(const std::string& name, int read) {
     if (mode_ == 0) {
         return writer_.Open(name) ? 1 : 0;
     }
-    file_ = std::fopen(name.c_str(), "rb");
+    file_ = OpenRegularStream(name);
     if (file_ == nullptr) {
         return 0;
     }
@@ -30,7 +32,7 @@ int BinaryFile::Open(const std::string& name, int read) {
     // reads instead of one system call every 4 KiB.
     std::setvbuf(file_, nullptr, _IOFBF, std::size_t{64} << 10);
     struct stat info {};
-    if (::fstat(::fileno(file_), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (::fstat(::fileno(file_), &info) != 0) {
         std::fclose(file_);
         file_ = nullptr;
         return 0;
@@ -165,4 +167,18 @@ std::optional<std::string> GetExtension(std::string_view path) {
         }
     }
     return extension;
+}
+
+bool StaysInFolder(std::string_view name) {
+    if (name.starts_with('/')) {
+        return false;
+    }
+    while (!name.empty()) {
+        const std::size_t slash = name.find('/');
+        if (name.substr(0, slash) == "..") {
+            return false;
+        }
+        name = slash == std::string_view::npos ? std::string_view() : name.substr(slash + 1);
+    }
+    return true;
 }

@@ -153,3 +153,7 @@ std::string StripExtension(std::string_view name);
 // Everything after the last dot, with its first three characters lower-cased (A-Z only);
 // nullopt when the name has no dot.
 std::optional<std::string> GetExtension(std::string_view path);
+
+// True for a relative name with no ".." step ("robot.ply", "skins/arm.tga"): a name that a data
+// file gives for another file must not lead out of the data folder.
+bool StaysInFolder(std::string_view name);

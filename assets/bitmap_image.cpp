@@ -8,6 +8,7 @@
 #include <new>
 
 #include "assets/bitmap_layout.h"
+#include "assets/regular_file.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -49,12 +50,12 @@ std::uint32_t U32(const std::uint8_t* p) {
 // False when the file cannot be opened or is not a regular file; a failed allocation is
 // reported through outOfMemory.
 bool ReadWholeFile(const std::string& name, std::vector<std::uint8_t>& bytes, bool& outOfMemory) {
-    std::FILE* file = std::fopen(name.c_str(), "rb");
+    std::FILE* file = OpenRegularStream(name);
     if (file == nullptr) {
         return false;
     }
     struct stat info {};
-    bool ok = ::fstat(::fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+    bool ok = ::fstat(::fileno(file), &info) == 0;
     if (ok) {
         try {
             bytes.resize(static_cast<std::size_t>(info.st_size));

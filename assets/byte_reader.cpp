@@ -1,9 +1,10 @@
 #include "assets/byte_reader.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "assets/regular_file.h"
 
 MappedFile::~MappedFile() {
     Close();
@@ -19,7 +20,7 @@ void MappedFile::Close() {
 }
 
 bool MappedFile::Open(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(path);
     if (fd < 0) {
         Close();
         return false;

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "assets/binary_file.h"
 #include "assets/byte_reader.h"
 #include "assets/load_error.h"
 #include "assets/name_hash.h"
@@ -399,7 +400,10 @@ bool LoadTextures(Mesh& mesh, TextureParams& params, LoadError* error) {
     for (std::int32_t i = 0; i < mesh.textureCount; ++i) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
         LoadError imageError;
-        if (texture.LoadImage(texture.fileName, &imageError)) {
+        // A name that leads out of the data folder is as good as missing.
+        if (!StaysInFolder(texture.fileName)) {
+            imageError.Set("cannot be opened as a file");
+        } else if (texture.LoadImage(texture.fileName, &imageError)) {
             params.width = texture.recordWidth;
             params.height = texture.recordHeight;
             texture.name = texture.Build(params);

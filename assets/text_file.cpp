@@ -1,13 +1,19 @@
 #include "assets/text_file.h"
 
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <memory>
+
+#include "assets/regular_file.h"
 
 std::optional<std::istringstream> OpenTextFile(const std::string& fileName) {
-    std::ifstream file(fileName, std::ios::binary);
-    if (!file.is_open())
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenRegularStream(fileName), &std::fclose);
+    if (file == nullptr)
         return std::nullopt;
-    const std::string raw((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::string raw;
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
+        raw.append(chunk, got);
     std::string text;
     text.reserve(raw.size());
     for (std::size_t i = 0; i < raw.size(); ++i) {

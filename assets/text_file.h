@@ -6,5 +6,6 @@
 #include <sstream>
 #include <string>
 
-// The whole file with its line ends normalised, or nullopt when it cannot be opened.
+// The whole file with its line ends normalised, or nullopt when it cannot be opened or is no
+// regular file.
 std::optional<std::istringstream> OpenTextFile(const std::string& fileName);

@@ -2,11 +2,11 @@
 
 #include <GL/glu.h>
 
-#include <fstream>
 #include <new>
 
 #include "assets/binary_file.h"
 #include "assets/bitmap_image.h"
+#include "assets/regular_file.h"
 #include "assets/texture_alpha.h"
 #include "assets/tga_image.h"
 
@@ -75,7 +75,7 @@ int Texture::LoadImage(const std::string& file, LoadError* error) {
     }
     if (*extension == "bmp") {
         kind = 1;
-        if (!std::ifstream(file, std::ios::binary)) {
+        if (!IsReadableRegularFile(file)) {
             Fail(error, "cannot be opened as a file");
             return 0;  // a missing file is no decoding failure: no message
         }

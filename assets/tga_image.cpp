@@ -8,6 +8,8 @@
 #include <memory>
 #include <new>
 
+#include "assets/regular_file.h"
+
 namespace {
 
 constexpr int kUncompressed = 2;
@@ -131,9 +133,9 @@ bool HeaderFailure(const TgaImage& image, LoadError* error) {
 int TgaImage::Load(const std::string& fileName, LoadError* error) {
     pixels.clear();
     pixelCount = 0;
-    File file(std::fopen(fileName.c_str(), "rb"), &std::fclose);
+    File file(OpenRegularStream(fileName), &std::fclose);
     struct stat info {};
-    if (file == nullptr || ::fstat(::fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (file == nullptr || ::fstat(::fileno(file.get()), &info) != 0) {
         Fail(error, "cannot be opened as a file");
         return 0;
     }

@@ -11,12 +11,21 @@
 
 namespace {
 
+// A descriptor's name that leads out of the data folder (absolute, or with a ".." step) is
+// loaded as the empty name, which no open finds: each loader fails as for a missing file, with
+// its own result, and no cache is written beside a file outside the folder.
+std::string InFolder(const std::string& name) {
+    return StaysInFolder(name) ? name : std::string();
+}
+
 void LoadActor(const Descriptor& d, ActorModel& model) {
-    model.LoadMesh(d.mesh, defaultTextureParams);
-    model.LoadGroups(StripExtension(d.mesh) + ".prs");
+    const std::string mesh = InFolder(d.mesh);
+    model.LoadMesh(mesh, defaultTextureParams);
+    model.LoadGroups(StripExtension(mesh) + ".prs");
     // Each animation is followed by the bounds of that same animation: a line that fails to
     // load gets none, so the bounds always stay with their animation.
-    for (const std::string& name : d.animations) {
+    for (const std::string& line : d.animations) {
+        const std::string name = InFolder(line);
         if (model.LoadAnimation(name) == 1) {
             const auto index = static_cast<int>(model.animations.size() - 1);
             model.LoadBounds(StripExtension(name) + ".kdt", index);
@@ -25,9 +34,10 @@ void LoadActor(const Descriptor& d, ActorModel& model) {
 }
 
 void LoadProp(const Descriptor& d, PropModel& model) {
-    model.LoadMesh(d.mesh, defaultTextureParams);
-    model.LoadBounds(StripExtension(d.mesh) + ".kdt", PropModel::kLeafSize);
-    model.LoadGroups(StripExtension(d.mesh) + ".prs");
+    const std::string mesh = InFolder(d.mesh);
+    model.LoadMesh(mesh, defaultTextureParams);
+    model.LoadBounds(StripExtension(mesh) + ".kdt", PropModel::kLeafSize);
+    model.LoadGroups(StripExtension(mesh) + ".prs");
 }
 
 }  // namespace

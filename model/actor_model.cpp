@@ -61,7 +61,20 @@ int ActorModel::LoadMesh(const std::string& fileName, TextureParams& params) {
     unposedVertices_ = Unmarked(posedVertex);
     unposedNormals_ = Unmarked(posedNormal);
     poseStack_.assign(static_cast<std::size_t>(meshDepth_) + 1, Transform::Identity);
+    nodeTracks_.clear();
+    for (const auto& animation : animations)
+        nodeTracks_.push_back(NodeTracks(*animation));
     return meshLoaded_ ? 1 : 0;
+}
+
+std::vector<std::int32_t> ActorModel::NodeTracks(const Animation& animation) const {
+    std::vector<std::int32_t> tracks;
+    if (mesh != nullptr) {
+        tracks.reserve(mesh->nodes.size());
+        for (const auto& node : mesh->nodes)
+            tracks.push_back(animation.TrackOf(node->hash));
+    }
+    return tracks;
 }
 
 int ActorModel::CopyUnposed(std::span<Vec3> vertices, std::span<Vec3> normals) const {
@@ -88,6 +101,7 @@ int ActorModel::LoadAnimation(const std::string& fileName) {
     if (animation->Load(fileName) != 1) {
         return 0;
     }
+    nodeTracks_.push_back(NodeTracks(*animation));
     animations.push_back(std::move(animation));
     return 1;
 }
@@ -100,12 +114,20 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first, std::
         return 0;
     }
     const Animation* playing = nullptr;
+    // Walked from the root, the nodes come in the order of mesh->nodes: their tracks were
+    // looked up at load. Any other chain searches each node's track.
+    const std::int32_t* tracks = nullptr;
     if (!animations.empty()) {
         if (animation < 0 || static_cast<std::size_t>(animation) >= animations.size())
             return 0;
         playing = animations[static_cast<std::size_t>(animation)].get();
         if (frame < 0 || frame >= playing->frameCount)
             return 0;
+        const auto a = static_cast<std::size_t>(animation);
+        if (first == mesh->root && a < nodeTracks_.size() &&
+            nodeTracks_[a].size() == mesh->nodes.size()) {
+            tracks = nodeTracks_[a].data();
+        }
     }
     const std::size_t captures = std::min(captureHashes.size(), captureOut.size());
     const std::int32_t* toNormal = mesh->vertexToNormal.data();
@@ -116,15 +138,20 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first, std::
 
     poseStack_[0] = parent;
     bool tooDeep = false;
+    std::size_t ordinal = 0;
     WalkNodes(first, [&](const MeshNode& node, int level) {
         if (static_cast<std::size_t>(level) + 1 >= poseStack_.size()) {
             tooDeep = true;  // a chain from outside this model's mesh
             return;
         }
         // With no animations at all every node keeps the identity, whatever the parent.
-        const Transform m = playing != nullptr
-                                ? Compose(playing->FindKey(node, frame), poseStack_[level])
-                                : Transform::Identity;
+        Transform m = Transform::Identity;
+        if (playing != nullptr) {
+            const Transform& key = tracks != nullptr ? playing->Key(tracks[ordinal], frame)
+                                                     : playing->FindKey(node, frame);
+            m = Compose(key, poseStack_[level]);
+        }
+        ++ordinal;
         poseStack_[static_cast<std::size_t>(level) + 1] = m;
         for (std::size_t i = 0; i < captures; ++i) {
             if (captureHashes[i] == node.hash)

@@ -58,6 +58,8 @@ class ActorModel {
     bool ReadBoundsFile(const std::string& fileName, int index, std::vector<Zt18DOP>& roots) const;
     static int WriteBoundsFile(const std::string& fileName, std::vector<Zt18DOP>& roots);
     bool CanBuildBounds(int index) const;
+    // Per node of the mesh, in the order of mesh->nodes: its track in `animation`, or -1.
+    std::vector<std::int32_t> NodeTracks(const Animation& animation) const;
 
     bool meshLoaded_ = false;
     int meshDepth_ = 0;  // levels of the node hierarchy
@@ -66,4 +68,6 @@ class ActorModel {
     mutable std::vector<Transform> poseStack_;
     std::vector<std::int32_t> unposedVertices_;  // owned by no node
     std::vector<std::int32_t> unposedNormals_;   // reached from no owned vertex
+    // Per animation, NodeTracks: looked up once at load, so that posing costs no search.
+    std::vector<std::vector<std::int32_t>> nodeTracks_;
 };

@@ -33,6 +33,11 @@ def main():
     s = medians(out / "skinning.json")
     row("1 skinning: UpdatePose / copy (100k vertices)",
         s["BM_UpdatePose"]["ns"] / s["BM_CopyBindPose"]["ns"], 3)
+    c = medians(out / "character.json")
+    row("1 skinning: UpdatePose / copy (character: 3,000 vertices, 700 nodes)",
+        c["BM_CharacterUpdatePose"]["ns"] / c["BM_CharacterCopyBindPose"]["ns"], 3)
+    row("1 character start, ms: first (writing caches)", c["BM_CharacterFirstStart"]["ns"] / 1e6, None)
+    row("1 character start, ms: warm", c["BM_CharacterWarmStart"]["ns"] / 1e6, None)
     for label, file in (("scene", "frame"), ("scaled robot", "frame-scaled")):
         f = next(iter(medians(out / f"{file}.json").values()))
         row(f"2 frame: demo / bare quads ({label})", f["ratio"], 1.15)

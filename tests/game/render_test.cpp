@@ -6,6 +6,7 @@
 #include "tests/game/game_fixture.h"
 #include "tests/gl_call_log.h"
 #include "tests/support/frame_pixels.h"
+#include "tests/support/in_folder.h"
 
 namespace {
 
@@ -99,8 +100,8 @@ TEST_F(Render, TexturesAreBoundOncePerRunAndFreshForEveryDrawing) {
     const std::vector<std::uint8_t> pixels(2 * 2 * 3, 0x80);
     ASSERT_TRUE(WriteTga(dir.File("a.tga"), 2, 2, 24, pixels, false));
     ASSERT_TRUE(WriteTga(dir.File("b.tga"), 2, 2, 24, pixels, false));
-    ASSERT_TRUE(
-        WriteMeshFile(dir.File("t.ply"), TexturedRow(dir.File("a.tga"), dir.File("b.tga"))));
+    ASSERT_TRUE(WriteMeshFile(dir.File("t.ply"), TexturedRow("a.tga", "b.tga")));
+    const InFolder here(dir.Path());
     PropModel model;
     ASSERT_EQ(model.LoadMesh(dir.File("t.ply"), defaultTextureParams), 1);
     ASSERT_EQ(model.LoadGroups(dir.File("t.prs")), 1);

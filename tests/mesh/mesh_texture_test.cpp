@@ -2,12 +2,14 @@
 // record's size in the parameters, and released; a texture that fails fails the whole load.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 #include <vector>
 
 #include "assets/image_writer.h"
 #include "assets/mesh.h"
 #include "assets/mesh_writer.h"
+#include "tests/support/in_folder.h"
 #include "tests/support/sample_mesh.h"
 #include "tests/support/shared_gl_context.h"
 #include "tests/temp_dir.h"
@@ -30,7 +32,7 @@ class MeshTextureTest : public ::testing::Test {
     // The sample mesh with two textures; face 1's layer uses texture 1, a new face texture 0.
     MeshSource TexturedSource() const {
         MeshSource s = SampleMeshSource();
-        s.textures = {{dir.File("skin.tga"), 4, 2}, {dir.File("metal.bmp"), -2, 2}};
+        s.textures = {{"skin.tga", 4, 2}, {"metal.bmp", -2, 2}};
         s.faces[1].layers[0].textureIndex = 1;
         FaceSource face = s.faces[0];
         face.layers.push_back(s.faces[1].layers[0]);
@@ -55,6 +57,7 @@ class MeshTextureTest : public ::testing::Test {
     }
 
     TempDir dir;
+    const InFolder here{dir.Path()};  // texture names are relative to the data folder
 };
 
 TEST_F(MeshTextureTest, BuildsEveryTextureAndReleasesItsImage) {
@@ -64,7 +67,7 @@ TEST_F(MeshTextureTest, BuildsEveryTextureAndReleasesItsImage) {
     ASSERT_EQ(mesh.textureCount, 2);
     const Texture& skin = mesh.textures[0];
     const Texture& metal = mesh.textures[1];
-    EXPECT_EQ(std::string(skin.fileName), dir.File("skin.tga"));
+    EXPECT_EQ(std::string(skin.fileName), "skin.tga");
     EXPECT_EQ(skin.recordWidth, 4);
     EXPECT_EQ(metal.recordWidth, -2);
     EXPECT_NE(skin.name, 0u);
@@ -104,9 +107,9 @@ TEST_F(MeshTextureTest, FailingTextureFailsTheLoadAndLeavesNoTextureBehind) {
     const std::set<GLuint> before = LiveTextures();
 
     MeshSource missingImage = TexturedSource();
-    missingImage.textures[1].fileName = dir.File("missing.bmp");
+    missingImage.textures[1].fileName = "missing.bmp";
     MeshSource unknownKind = TexturedSource();
-    unknownKind.textures[1].fileName = dir.File("m.ply");
+    unknownKind.textures[1].fileName = "m.ply";
     for (const MeshSource* source : {&missingImage, &unknownKind}) {
         params.width = 123;
         EXPECT_EQ(Load(loaded, *source, params), 0);
@@ -118,6 +121,31 @@ TEST_F(MeshTextureTest, FailingTextureFailsTheLoadAndLeavesNoTextureBehind) {
     badBuild.buildMode = 2;
     EXPECT_EQ(Load(loaded, TexturedSource(), badBuild), 0);
     EXPECT_EQ(LiveTextures(), before);
+}
+
+TEST_F(MeshTextureTest, TextureNamesThatLeaveTheFolderAreFilesThatCannotBeOpened) {
+    // Each names skin.tga, which is there, by a way that leaves the folder.
+    const std::string upAndBack = "../" + dir.Path().filename().string() + "/skin.tga";
+    for (const std::string& name :
+         {upAndBack, dir.File("skin.tga"), std::string("./../skin.tga")}) {
+        SCOPED_TRACE(name);
+        MeshSource source = TexturedSource();
+        source.textures[0].fileName = name;
+        Mesh mesh;
+        TextureParams params;
+        LoadError error;
+        ASSERT_TRUE(WriteMeshFile(dir.File("m.ply"), source));
+        EXPECT_EQ(mesh.Load("m.ply", params, &error), 0);
+        EXPECT_EQ(error.what, "texture 0 \"" + name + "\": cannot be opened as a file");
+    }
+    // A subfolder is inside.
+    std::filesystem::create_directory(dir.File("skins"));
+    std::filesystem::copy_file(dir.File("skin.tga"), dir.File("skins/skin.tga"));
+    MeshSource source = TexturedSource();
+    source.textures[0].fileName = "skins/skin.tga";
+    Mesh mesh;
+    TextureParams params;
+    EXPECT_EQ(Load(mesh, source, params), 1);
 }
 
 TEST_F(MeshTextureTest, BadFileBuildsNoTextureAtAll) {

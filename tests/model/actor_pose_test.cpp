@@ -67,6 +67,26 @@ TEST_F(ActorPose, KeyframesComposeChildFirstThenParent) {
     EXPECT_NEAR(normals[4].z, 1.0f, 1e-6f);
 }
 
+TEST_F(ActorPose, TheFirstTrackOfANodeWinsAndAMeshLoadedLaterIsFollowed) {
+    AnimationSource a = Constant({"Arm"}, 1, kShiftX);
+    a.tracks.push_back({"Arm", {kQuarterTurnZ}});  // a second track for Arm, never used
+    Load(RootAndArm(), {a});
+    Pose(0, 0);
+    EXPECT_EQ(vertices[0], (Vec3{0, 0, 0}));
+    EXPECT_EQ(vertices[4], (Vec3{15, 0, 0}));
+
+    // The same nodes under swapped names: now the root is the one that moves.
+    MeshSource swapped = RootAndArm();
+    std::swap(swapped.nodes[0].name, swapped.nodes[1].name);
+    ASSERT_TRUE(WriteMeshFile(dir.File("swapped.ply"), swapped));
+    ASSERT_EQ(model.LoadMesh(dir.File("swapped.ply"), defaultTextureParams), 1);
+    vertices = model.mesh->vertices;
+    normals = model.mesh->normals;
+    Pose(0, 0);
+    EXPECT_EQ(vertices[0], (Vec3{10, 0, 0}));
+    EXPECT_EQ(vertices[4], (Vec3{15, 0, 0}));
+}
+
 TEST_F(ActorPose, WithoutAnimationsEveryNodeKeepsTheIdentityWhateverTheParent) {
     Load(RootAndArm(), {});
     const std::vector<Vec3> bind = vertices;
