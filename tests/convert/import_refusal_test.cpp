@@ -143,6 +143,9 @@ TEST(ImportRefusal, HostileModelsGetOneClearLine) {
          }),
          "B\\x0Ad"},
         {std::string(glb.begin(), glb.end()), "damaged or truncated"},
+        // A skin nothing uses still may not name a node the model does not have.
+        {with([](Parts& p) { p.top = R"("skins": [{"joints": [0, 42]}], )"; }),
+         "skin 0 has a joint index that is out of range"},
     };
     // The plain model imports from inside its folder.
     EXPECT_EQ(Refusal(with([](Parts&) {}), base), "imported");

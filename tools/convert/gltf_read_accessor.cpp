@@ -1,4 +1,4 @@
-#include "tools/convert/import_accessor.h"
+#include "tools/convert/gltf_read_accessor.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tools/convert/import_scene.h"
+#include "tools/convert/gltf_read_nodes.h"
 
 #include <algorithm>
 
@@ -36,6 +36,34 @@ bool ReadParts(const tinygltf::Node& node, NodeParts& parts) {
 }
 
 }  // namespace
+
+bool CheckNodeReferences(const tinygltf::Model& model, std::string& error) {
+    const auto exists = [&](int node) {
+        return node >= 0 && static_cast<std::size_t>(node) < model.nodes.size();
+    };
+    for (std::size_t i = 0; i < model.scenes.size(); ++i) {
+        for (const int node : model.scenes[i].nodes) {
+            if (!exists(node)) {
+                error = "scene " + std::to_string(i) + " lists a node (" + std::to_string(node) +
+                        ") that does not exist";
+                return false;
+            }
+        }
+    }
+    for (std::size_t i = 0; i < model.skins.size(); ++i) {
+        const tinygltf::Skin& skin = model.skins[i];
+        if (!std::all_of(skin.joints.begin(), skin.joints.end(), exists)) {
+            error = "skin " + std::to_string(i) + " has a joint index that is out of range";
+            return false;
+        }
+        if (skin.skeleton != -1 && !exists(skin.skeleton)) {
+            error = "skin " + std::to_string(i) + " names a skeleton node (" +
+                    std::to_string(skin.skeleton) + ") that does not exist";
+            return false;
+        }
+    }
+    return true;
+}
 
 bool NodeGraph::Build(const tinygltf::Model& model, std::string& error) {
     const std::size_t n = model.nodes.size();
@@ -98,22 +126,7 @@ bool NodeGraph::Build(const tinygltf::Model& model, std::string& error) {
             at = parents_[static_cast<std::size_t>(at)];
         }
     }
-    order_.resize(n);
-    for (std::size_t i = 0; i < n; ++i)
-        order_[i] = static_cast<int>(i);
-    std::stable_sort(order_.begin(), order_.end(), [&](int a, int b) {
-        return depth[static_cast<std::size_t>(a)] < depth[static_cast<std::size_t>(b)];
-    });
     return true;
-}
-
-void NodeGraph::Worlds(const std::vector<Affine>& locals, std::vector<Affine>& worlds) const {
-    worlds.resize(locals.size());
-    for (const int node : order_) {
-        const auto i = static_cast<std::size_t>(node);
-        const int parent = parents_[i];
-        worlds[i] = parent < 0 ? locals[i] : worlds[static_cast<std::size_t>(parent)] * locals[i];
-    }
 }
 
 bool NodeGraph::SceneNodes(const tinygltf::Model& model, std::vector<int>& out,
@@ -152,4 +165,26 @@ bool NodeGraph::SceneNodes(const tinygltf::Model& model, std::vector<int>& out,
             stack.push_back(*it);
     }
     return true;
+}
+
+std::vector<int> NodeGraph::AllNodes(const tinygltf::Model& model,
+                                     const std::vector<int>& sceneNodes) const {
+    std::vector<int> out = sceneNodes;
+    std::vector<bool> listed(parents_.size(), false);
+    for (const int node : sceneNodes)
+        listed[static_cast<std::size_t>(node)] = true;
+    for (std::size_t root = 0; root < parents_.size(); ++root) {
+        if (parents_[root] != -1 || listed[root])
+            continue;
+        std::vector<int> stack = {static_cast<int>(root)};
+        while (!stack.empty()) {
+            const int node = stack.back();
+            stack.pop_back();
+            out.push_back(node);
+            const std::vector<int>& children = model.nodes[static_cast<std::size_t>(node)].children;
+            for (auto it = children.rbegin(); it != children.rend(); ++it)
+                stack.push_back(*it);
+        }
+    }
+    return out;
 }

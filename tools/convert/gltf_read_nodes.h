@@ -1,5 +1,6 @@
-// The glTF node graph, checked to be a forest of bounded depth, and its transforms: each
-// node's local transform from TRS or matrix, and world transforms for any set of locals.
+// The glTF node graph, checked to be a forest of bounded depth that names only nodes that
+// exist, and its order in the scene: the default scene's nodes in pre-order, then the trees
+// of the other roots.
 #pragma once
 
 #include <string>
@@ -18,19 +19,20 @@ class NodeGraph {
     bool Build(const tinygltf::Model& model, std::string& error);
 
     int Parent(int node) const { return parents_[static_cast<std::size_t>(node)]; }
-    std::size_t Size() const { return parents_.size(); }
-    // Every node, parents before their children.
-    const std::vector<int>& Order() const { return order_; }
     const std::vector<NodeParts>& RestParts() const { return rest_; }
 
-    // World transforms of every node from the given local ones.
-    void Worlds(const std::vector<Affine>& locals, std::vector<Affine>& worlds) const;
     // The default scene's nodes in pre-order (children in their listed order), or false with
     // one line when there is no scene or a scene lists a node that is not a root.
     bool SceneNodes(const tinygltf::Model& model, std::vector<int>& out, std::string& error) const;
+    // Every node: `sceneNodes` first, then the trees of the other roots by index, in pre-order.
+    std::vector<int> AllNodes(const tinygltf::Model& model,
+                              const std::vector<int>& sceneNodes) const;
 
   private:
     std::vector<int> parents_;
-    std::vector<int> order_;
     std::vector<NodeParts> rest_;
 };
+
+// False with one line when a scene or a skin names a node that does not exist, used or not
+// (children are checked as the graph is built, animation targets as animations are read).
+bool CheckNodeReferences(const tinygltf::Model& model, std::string& error);

@@ -1,26 +1,13 @@
-#include "tools/convert/import_geometry.h"
+#include "tools/convert/gltf_read_geometry.h"
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
-#include "tools/convert/import_accessor.h"
+#include "tools/convert/gltf_read_accessor.h"
+#include "tools/convert/scene_limits.h"
 
 namespace {
-
-Vec3d Normalized(const Vec3d& v, const Vec3d& fallback) {
-    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    if (!(length > 1e-30) || !std::isfinite(length))
-        return fallback;
-    return {v[0] / length, v[1] / length, v[2] / length};
-}
-
-Vec3d FaceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
-    const Vec3d u = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-    const Vec3d v = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    return Normalized(
-        {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]},
-        {0, 1, 0});
-}
 
 // An attribute's accessor read with `count` elements, or false with one line.
 bool ReadAttribute(const tinygltf::Model& model, const tinygltf::Primitive& primitive,
@@ -67,15 +54,9 @@ std::vector<std::array<std::uint32_t, 3>> Triangles(int mode,
     return out;
 }
 
-// A skinned primitive's joint influences: per vertex the joint matrices and weights.
-struct Skinning {
-    std::vector<Affine> joints;  // world at rest times inverse bind matrix, per skin joint
-    std::vector<int> jointNodes;
-    std::vector<std::vector<double>> jointSets, weightSets;  // per JOINTS_n / WEIGHTS_n
-};
-
-bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<Affine>& restWorlds,
-              Skinning& skin, std::string& error) {
+// A glTF skin as the scene's: joints remapped, inverse bind matrices (identity when absent).
+bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<int>& remap,
+              SceneSkin& skin, std::string& error) {
     if (skinIndex < 0 || static_cast<std::size_t>(skinIndex) >= model.skins.size()) {
         error = "a node's skin index (" + std::to_string(skinIndex) + ") is out of range";
         return false;
@@ -95,14 +76,7 @@ bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<Aff
             return false;
         }
     }
-    skin.joints.clear();
-    skin.jointNodes.clear();
     for (std::size_t j = 0; j < s.joints.size(); ++j) {
-        const int node = s.joints[j];
-        if (node < 0 || static_cast<std::size_t>(node) >= model.nodes.size()) {
-            error = "skin " + std::to_string(skinIndex) + " has a joint index that is out of range";
-            return false;
-        }
         Affine bind;
         if (!inverse.empty()) {
             const double* m = inverse.data() + 16 * j;
@@ -112,17 +86,45 @@ bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<Aff
                 bind.t[static_cast<std::size_t>(r)] = m[12 + r];
             }
         }
-        skin.joints.push_back(restWorlds[static_cast<std::size_t>(node)] * bind);
-        skin.jointNodes.push_back(node);
+        skin.joints.push_back(remap[static_cast<std::size_t>(s.joints[j])]);
+        skin.inverseBinds.push_back(bind);
     }
     return true;
 }
 
+// A vertex's influences: its positive weights over every JOINTS_n/WEIGHTS_n set, the heaviest
+// kMaxInfluences when there are more; with none, its first listed joint and no weight.
+std::array<SceneInfluence, kMaxInfluences> Influences(const std::vector<std::vector<double>>& joints,
+                                                      const std::vector<std::vector<double>>& weights,
+                                                      std::size_t v) {
+    std::vector<SceneInfluence> all;
+    for (std::size_t set = 0; set < joints.size(); ++set) {
+        for (std::size_t k = 0; k < 4; ++k) {
+            const double w = weights[set][4 * v + k];
+            if (w > 0)
+                all.push_back({static_cast<int>(joints[set][4 * v + k]), w});
+        }
+    }
+    std::array<SceneInfluence, kMaxInfluences> out{};
+    if (all.empty()) {
+        out[0].joint = static_cast<int>(joints[0][4 * v]);
+        return out;
+    }
+    while (all.size() > kMaxInfluences) {
+        // Drop the lightest (the last of equals), keeping the others' order.
+        const auto lightest = std::min_element(
+            all.rbegin(), all.rend(),
+            [](const SceneInfluence& a, const SceneInfluence& b) { return a.weight < b.weight; });
+        all.erase(std::next(lightest).base());
+    }
+    std::copy(all.begin(), all.end(), out.begin());
+    return out;
+}
+
 class GeometryReader {
   public:
-    GeometryReader(const tinygltf::Model& model, const std::vector<Affine>& restWorlds,
-                   RestGeometry& out, std::vector<std::string>& notes)
-        : model_(model), restWorlds_(restWorlds), out_(out), notes_(notes) {}
+    GeometryReader(const tinygltf::Model& model, const std::vector<int>& remap, Scene& scene)
+        : model_(model), remap_(remap), scene_(scene) {}
 
     bool Node(int node, std::string& error) {
         const int meshIndex = model_.nodes[static_cast<std::size_t>(node)].mesh;
@@ -142,17 +144,17 @@ class GeometryReader {
 
     void Notes() {
         if (skippedPrimitives_ > 0) {
-            notes_.push_back("skipped " + std::to_string(skippedPrimitives_) +
-                             " point and line primitives");
+            scene_.notes.push_back("skipped " + std::to_string(skippedPrimitives_) +
+                                   " point and line primitives");
         }
         if (morphPrimitives_ > 0) {
-            notes_.push_back("ignored the morph targets of " + std::to_string(morphPrimitives_) +
-                             " primitives");
+            scene_.notes.push_back("ignored the morph targets of " +
+                                   std::to_string(morphPrimitives_) + " primitives");
         }
         if (untexturedPrimitives_ > 0) {
-            notes_.push_back(std::to_string(untexturedPrimitives_) +
-                             " primitives lack the texture coordinates their texture needs; "
-                             "they are drawn untextured");
+            scene_.notes.push_back(std::to_string(untexturedPrimitives_) +
+                                   " primitives lack the texture coordinates their texture "
+                                   "needs; they are drawn untextured");
         }
     }
 
@@ -203,64 +205,39 @@ class GeometryReader {
 
         const tinygltf::Node& n = model_.nodes[static_cast<std::size_t>(node)];
         const bool skinned = n.skin >= 0 && Has(p, "JOINTS_0") && Has(p, "WEIGHTS_0");
-        Skinning skin;
-        if (skinned && !ReadSkinning(n.skin, p, count, skin, error))
+        std::vector<std::vector<double>> jointSets, weightSets;
+        SceneMesh mesh;
+        mesh.node = remap_[static_cast<std::size_t>(node)];
+        mesh.material = p.material;
+        if (skinned && !ReadSkinning(n.skin, p, count, mesh.skin, jointSets, weightSets, error))
             return false;
-        const Affine& world = restWorlds_[static_cast<std::size_t>(node)];
-        // A mirroring transform turns glTF's counter-clockwise front faces clockwise.
-        const bool mirrored = !skinned && world.Determinant() < 0;
 
-        std::vector<int> shared(normals.empty() ? 0 : count, -1);
-        // Each vertex is placed (and skinned) once, however many triangles share it.
-        std::vector<RestVertex> placed(count);
-        std::vector<bool> isPlaced(count, false);
-        const auto placeOnce = [&](std::size_t v) {
-            if (!isPlaced[v]) {
-                placed[v] = Place(node, world, skinned ? &skin : nullptr, positions, normals, v);
-                isPlaced[v] = true;
-            }
-            return placed[v];
-        };
+        // Only the vertices the triangles use, in order of first use, so that a mesh on many
+        // nodes cannot multiply an accessor's unused elements.
+        std::vector<std::uint32_t> used(count, UINT32_MAX);
         for (std::array<std::uint32_t, 3> t : Triangles(mode, index)) {
-            if (mirrored)
-                std::swap(t[1], t[2]);
-            if (out_.triangles.size() >= kMaxTriangles) {
+            if (++triangles_ > kMaxTriangles) {
                 error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
                 return false;
             }
-            RestTriangle triangle{p.material, {}, texCoord >= 0, {}};
-            RestVertex corners[3];
-            for (int k = 0; k < 3; ++k) {
-                const std::size_t v = t[static_cast<std::size_t>(k)];
-                corners[k] = placeOnce(v);
-                if (texCoord >= 0) {
-                    triangle.uv[k][0] = uvs[2 * v];
-                    triangle.uv[k][1] = uvs[2 * v + 1];
+            for (std::uint32_t& v : t) {
+                if (used[v] == UINT32_MAX) {
+                    used[v] = static_cast<std::uint32_t>(mesh.positions.size());
+                    mesh.positions.push_back(
+                        {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]});
+                    if (!normals.empty())
+                        mesh.normals.push_back({normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]});
+                    if (texCoord >= 0)
+                        mesh.uvs.push_back({uvs[2 * v], uvs[2 * v + 1]});
+                    if (skinned)
+                        mesh.influences.push_back(Influences(jointSets, weightSets, v));
                 }
+                v = used[v];
             }
-            const Vec3d flat =
-                FaceNormal(corners[0].position, corners[1].position, corners[2].position);
-            for (int k = 0; k < 3; ++k) {
-                const std::size_t v = t[static_cast<std::size_t>(k)];
-                int* slot = normals.empty() ? nullptr : &shared[v];
-                if (slot == nullptr || *slot < 0) {
-                    if (out_.vertices.size() >= kMaxVertices) {
-                        error =
-                            "the model has more than " + std::to_string(kMaxVertices) + " vertices";
-                        return false;
-                    }
-                    corners[k].normal = Normalized(corners[k].normal, flat);
-                    if (slot == nullptr)
-                        corners[k].normal = flat;
-                    out_.vertices.push_back(corners[k]);
-                    if (slot != nullptr)
-                        *slot = static_cast<int>(out_.vertices.size() - 1);
-                }
-                triangle.corners[k] =
-                    slot != nullptr ? *slot : static_cast<int>(out_.vertices.size() - 1);
-            }
-            out_.triangles.push_back(triangle);
+            mesh.triangles.push_back(t);
         }
+        if (!mesh.triangles.empty())
+            scene_.meshes.push_back(std::move(mesh));
         return true;
     }
 
@@ -295,93 +272,58 @@ class GeometryReader {
         return true;
     }
 
-    bool ReadSkinning(int skinIndex, const tinygltf::Primitive& p, std::size_t count,
-                      Skinning& skin, std::string& error) {
-        if (!ReadSkin(model_, skinIndex, restWorlds_, skin, error))
-            return false;
+    // The scene skin of glTF skin `skinIndex` (made on first use) and the primitive's joint
+    // and weight sets.
+    bool ReadSkinning(int skinIndex, const tinygltf::Primitive& p, std::size_t count, int& skin,
+                      std::vector<std::vector<double>>& jointSets,
+                      std::vector<std::vector<double>>& weightSets, std::string& error) {
+        const auto known = skins_.find(skinIndex);
+        if (known != skins_.end()) {
+            skin = known->second;
+        } else {
+            SceneSkin read;
+            if (!ReadSkin(model_, skinIndex, remap_, read, error))
+                return false;
+            skin = skins_[skinIndex] = static_cast<int>(scene_.skins.size());
+            scene_.skins.push_back(std::move(read));
+        }
+        const std::size_t joints = scene_.skins[static_cast<std::size_t>(skin)].joints.size();
         for (int set = 0;; ++set) {
-            const std::string joints = "JOINTS_" + std::to_string(set);
-            const std::string weights = "WEIGHTS_" + std::to_string(set);
-            if (!Has(p, joints) || !Has(p, weights))
+            const std::string jointName = "JOINTS_" + std::to_string(set);
+            const std::string weightName = "WEIGHTS_" + std::to_string(set);
+            if (!Has(p, jointName) || !Has(p, weightName))
                 return true;
             std::vector<double> j, w;
-            if (!ReadAttribute(model_, p, joints, TINYGLTF_TYPE_VEC4, count, j, error) ||
-                !ReadAttribute(model_, p, weights, TINYGLTF_TYPE_VEC4, count, w, error)) {
+            if (!ReadAttribute(model_, p, jointName, TINYGLTF_TYPE_VEC4, count, j, error) ||
+                !ReadAttribute(model_, p, weightName, TINYGLTF_TYPE_VEC4, count, w, error)) {
                 return false;
             }
             const auto& accessor =
-                model_.accessors[static_cast<std::size_t>(p.attributes.at(joints))];
+                model_.accessors[static_cast<std::size_t>(p.attributes.at(jointName))];
             if (accessor.normalized ||
                 (accessor.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE &&
                  accessor.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT)) {
-                error = "a primitive's " + joints + " are not unsigned bytes or shorts";
+                error = "a primitive's " + jointName + " are not unsigned bytes or shorts";
                 return false;
             }
             for (double index : j) {
-                if (index >= static_cast<double>(skin.joints.size())) {
+                if (index >= static_cast<double>(joints)) {
                     error = "a primitive's joint index (" +
                             std::to_string(static_cast<int>(index)) +
                             ") is out of range for its skin";
                     return false;
                 }
             }
-            skin.jointSets.push_back(std::move(j));
-            skin.weightSets.push_back(std::move(w));
+            jointSets.push_back(std::move(j));
+            weightSets.push_back(std::move(w));
         }
-    }
-
-    // The rest-pose vertex v of a primitive: rigid on its node, or blended over its joints
-    // and owned by the heaviest (the first of equals).
-    static RestVertex Place(int node, const Affine& world, const Skinning* skin,
-                            const std::vector<double>& positions,
-                            const std::vector<double>& normals, std::size_t v) {
-        const Vec3d p = {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
-        const Vec3d n = normals.empty()
-                            ? Vec3d{0, 0, 0}
-                            : Vec3d{normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]};
-        if (skin == nullptr)
-            return {world.Point(p), world.Normal(n), node};
-        double total = 0, heaviest = -1;
-        std::size_t owner = 0;
-        Vec3d position = {0, 0, 0}, normal = {0, 0, 0};
-        const auto add = [&](std::size_t joint, double weight) {
-            const Vec3d q = skin->joints[joint].Point(p);
-            const Vec3d m = skin->joints[joint].Normal(n);
-            for (int i = 0; i < 3; ++i) {
-                position[static_cast<std::size_t>(i)] += weight * q[static_cast<std::size_t>(i)];
-                normal[static_cast<std::size_t>(i)] += weight * m[static_cast<std::size_t>(i)];
-            }
-        };
-        for (std::size_t set = 0; set < skin->jointSets.size(); ++set) {
-            for (std::size_t k = 0; k < 4; ++k) {
-                const double w = skin->weightSets[set][4 * v + k];
-                const auto joint = static_cast<std::size_t>(skin->jointSets[set][4 * v + k]);
-                if (!(w > 0))
-                    continue;
-                add(joint, w);
-                total += w;
-                if (w > heaviest) {
-                    heaviest = w;
-                    owner = joint;
-                }
-            }
-        }
-        if (!(total > 0)) {
-            // No weight at all: the first listed joint carries it.
-            owner = static_cast<std::size_t>(skin->jointSets[0][4 * v]);
-            position = normal = {0, 0, 0};
-            add(owner, 1.0);
-            total = 1;
-        }
-        for (double& c : position)
-            c /= total;
-        return {position, normal, skin->jointNodes[owner]};
     }
 
     const tinygltf::Model& model_;
-    const std::vector<Affine>& restWorlds_;
-    RestGeometry& out_;
-    std::vector<std::string>& notes_;
+    const std::vector<int>& remap_;
+    Scene& scene_;
+    std::map<int, int> skins_;  // glTF skin -> scene skin
+    std::size_t triangles_ = 0;
     int skippedPrimitives_ = 0;
     int morphPrimitives_ = 0;
     int untexturedPrimitives_ = 0;
@@ -423,17 +365,12 @@ bool BaseColorTexCoord(const tinygltf::Model& model, int material, int& texCoord
 }
 
 bool ReadGeometry(const tinygltf::Model& model, const std::vector<int>& sceneNodes,
-                  const std::vector<Affine>& restWorlds, RestGeometry& out,
-                  std::vector<std::string>& notes, std::string& error) {
-    GeometryReader reader(model, restWorlds, out, notes);
+                  const std::vector<int>& remap, Scene& scene, std::string& error) {
+    GeometryReader reader(model, remap, scene);
     for (const int node : sceneNodes) {
         if (!reader.Node(node, error))
             return false;
     }
     reader.Notes();
-    if (out.triangles.empty()) {
-        error = "the default scene has no triangles";
-        return false;
-    }
     return true;
 }

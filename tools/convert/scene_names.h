@@ -1,4 +1,4 @@
-// Names in the data folder: node names made unique (by their hash too, which is how the game
+// Names in the data folder and in messages: node names made unique (by their hash too, which is how the game
 // tells nodes apart) and file names that are a short safe stem, a dot and three letters.
 #pragma once
 
@@ -34,6 +34,10 @@ class FileStems {
   private:
     std::set<std::string> taken_;
 };
+
+// `text` with control characters escaped ("\x0A"): messages quote names and strings from the
+// file as they are, and one in them must not break the message's single line.
+std::string OneLine(const std::string& text);
 
 // `text` cut to at most `length` bytes without splitting a UTF-8 character.
 std::string CutUtf8(const std::string& text, std::size_t length);

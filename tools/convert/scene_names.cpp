@@ -1,6 +1,7 @@
-#include "tools/convert/import_names.h"
+#include "tools/convert/scene_names.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "assets/name_hash.h"
 #include "tools/content/content_names.h"
@@ -30,6 +31,21 @@ std::string SafeStem(const std::string& wanted) {
 }
 
 }  // namespace
+
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            line += escaped;
+        } else {
+            line += c;
+        }
+    }
+    return line;
+}
 
 std::string CutUtf8(const std::string& text, std::size_t length) {
     if (text.size() <= length)

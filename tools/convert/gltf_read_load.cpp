@@ -1,4 +1,4 @@
-#include "tools/convert/import_load.h"
+#include "tools/convert/gltf_read_load.h"
 
 #include <cstdint>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "tools/convert/image_decode.h"
+#include "tools/convert/scene_limits.h"
 
 namespace {
 
@@ -15,7 +16,6 @@ namespace fs = std::filesystem;
 
 // Images larger than this are refused before any pixel is decoded (4096 x 4096).
 constexpr long long kMaxImagePixels = 1LL << 24;
-constexpr int kMaxImageSide = 32767;  // texture records hold 16-bit sizes
 constexpr int kMaxJsonDepth = 64;
 
 std::string FirstLine(const std::string& text) {
@@ -84,6 +84,7 @@ struct LoadContext {
     fs::path base;  // canonical; empty: no files at all
     std::string prefix;
     const tinygltf::Model* model = nullptr;
+    std::vector<std::string>* read = nullptr;  // the files read
     std::string refusal;
 
     void Refuse(std::string why) {
@@ -150,6 +151,7 @@ bool ReadWholeFile(std::vector<unsigned char>* out, std::string* err, const std:
         *err = "cannot read the file";
         return false;
     }
+    context.read->push_back(file.string());
     return true;
 }
 
@@ -232,7 +234,7 @@ std::string UriRefusal(const std::string& uri) {
 }
 
 bool LoadGltf(std::span<const unsigned char> bytes, const std::string& baseDir,
-              tinygltf::Model& model, std::string& error) {
+              tinygltf::Model& model, std::vector<std::string>& read, std::string& error) {
     if (bytes.size() > kMaxModelFileBytes) {
         error = "the model is larger than 1 GiB";
         return false;
@@ -249,6 +251,7 @@ bool LoadGltf(std::span<const unsigned char> bytes, const std::string& baseDir,
 
     LoadContext context;
     context.model = &model;
+    context.read = &read;
     if (!baseDir.empty()) {
         std::error_code ec;
         context.base = fs::canonical(baseDir, ec);

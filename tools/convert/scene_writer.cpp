@@ -1,89 +1,34 @@
-// Import: glTF model -> the game's mesh, animations, textures and descriptor.
+// The writer: a scene -> the game's mesh, animations, textures and descriptor.
 //
-// Every actor node n stands for a glTF node g. With W_g(t) its glTF world transform at time t,
+// Every actor node n stands for a scene node g. With W_g(t) its world transform at time t,
 // W_g(rest) at rest, and S the placement (uniform scale and translation), the game's composed
-// transform for the node is M_n(t) = S W_g(t) W_g(rest)^-1 S^-1, and the bind pose is the glTF
-// rest pose through S. A vertex bound rigidly to g is then exactly where glTF puts it. The
-// keyframe is what composes with the parent's M to give M_n: with p the parent's glTF node,
+// transform for the node is M_n(t) = S W_g(t) W_g(rest)^-1 S^-1, and the bind pose is the rest
+// pose through S. A vertex bound rigidly to g is then exactly where the scene puts it. The
+// keyframe is what composes with the parent's M to give M_n: with p the parent's scene node,
 // K_n(t) = S W_p(rest) L(t) W_g(rest)^-1 S^-1, where L(t) = W_p(t)^-1 W_g(t) is the product of
 // the local transforms from below p down to g, so no transform at time t is ever inverted.
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
-#include <set>
 
 #include "assets/animation_writer.h"
 #include "assets/mesh_writer.h"
 #include "tools/content/content_names.h"
 #include "tools/content/content_writer.h"
 #include "tools/content/robot.h"
-#include "tools/convert/gltf_attachment_points.h"
 #include "tools/convert/model_import.h"
-#include "tools/convert/import_actor.h"
-#include "tools/convert/import_animation.h"
-#include "tools/convert/import_geometry.h"
-#include "tools/convert/import_load.h"
-#include "tools/convert/import_material.h"
-#include "tools/convert/import_scene.h"
+#include "tools/convert/scene_actor_tree.h"
+#include "tools/convert/scene_limits.h"
+#include "tools/convert/scene_materials.h"
+#include "tools/convert/scene_names.h"
+#include "tools/convert/scene_placement.h"
+#include "tools/convert/scene_pose.h"
+#include "tools/convert/scene_rest_mesh.h"
 
 namespace {
 
-constexpr double kFramesPerSecond = 30;
-constexpr int kMaxFrames = 32767;                       // the animation file's 16-bit count
-constexpr int kMaxTracks = 32767;                       // likewise
-constexpr std::size_t kMaxKeys = std::size_t{1} << 22;  // over all animations
-constexpr int kMaxTextures = 9999;                      // texture indices run to 9998
 constexpr const char* kMeshFile = "model.ply";
-const std::set<std::string> kSupportedRequiredExtensions = {"KHR_mesh_quantization"};
-
-struct Box {
-    Vec3d low = {HUGE_VAL, HUGE_VAL, HUGE_VAL};
-    Vec3d high = {-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-
-    void Add(const Vec3d& p) {
-        for (std::size_t i = 0; i < 3; ++i) {
-            low[i] = std::min(low[i], p[i]);
-            high[i] = std::max(high[i], p[i]);
-        }
-    }
-    double Size(std::size_t i) const { return high[i] - low[i]; }
-    Vec3d Foot() const { return {(low[0] + high[0]) / 2, low[1], (low[2] + high[2]) / 2}; }
-};
-
-// The sample robot's bind pose, which an imported model is fitted to by default.
-const Box& RobotBox() {
-    static const Box box = [] {
-        Box b;
-        for (const Vec3& v : BuildRobotMesh(1).vertices)
-            b.Add({v.x, v.y, v.z});
-        return b;
-    }();
-    return box;
-}
-
-Affine Placement(double scale, const Vec3d& offset) {
-    Affine s;
-    for (int i = 0; i < 3; ++i)
-        s.a[i][i] = scale;
-    s.t = offset;
-    return s;
-}
-
-// Fits the rest pose to the robot: as tall, its feet's centre where the robot's are.
-Affine FitPlacement(const Box& model) {
-    const Box& robot = RobotBox();
-    double extent = model.Size(1);
-    if (!(extent > 0))
-        extent = std::max({model.Size(0), model.Size(1), model.Size(2)});
-    const double scale = extent > 0 ? robot.Size(1) / extent : 1.0;
-    const Vec3d foot = model.Foot(), target = robot.Foot();
-    return Placement(scale, {target[0] - scale * foot[0], target[1] - scale * foot[1],
-                             target[2] - scale * foot[2]});
-}
 
 Vec3 ToVec3(const Vec3d& v) {
     return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
@@ -106,34 +51,21 @@ void SetPoints(NodeSource& node, const Vec3d& origin, const Vec3d& forward, cons
     }
 }
 
-class Importer {
+class Writer {
   public:
-    Importer(const tinygltf::Model& model, const ImportOptions& options, ImportedFolder& out)
-        : model_(model), options_(options), out_(out) {}
+    Writer(const Scene& scene, const ImportOptions& options, ImportedFolder& out)
+        : scene_(scene), options_(options), out_(out) {}
 
     bool Run(std::string& error) {
-        for (const std::string& extension : model_.extensionsRequired) {
-            if (kSupportedRequiredExtensions.count(extension) == 0) {
-                error =
-                    "the model requires the extension " + extension + ", which is not supported";
-                return false;
-            }
-        }
-        if (!graph_.Build(model_, error) || !graph_.SceneNodes(model_, sceneNodes_, error))
-            return false;
         std::vector<Affine> locals;
-        for (const NodeParts& parts : graph_.RestParts())
-            locals.push_back(parts.Local());
-        graph_.Worlds(locals, restWorlds_);
-        if (!ReadGeometry(model_, sceneNodes_, restWorlds_, geometry_, out_.notes, error))
+        PartsWorlds(scene_, RestParts(scene_), locals, restWorlds_);
+        if (!BuildRestMesh(scene_, restWorlds_, rest_, error))
             return false;
-        std::vector<bool> owners(model_.nodes.size(), false);
-        for (const RestVertex& v : geometry_.vertices)
+        std::vector<bool> owners(scene_.nodes.size(), false);
+        for (const RestVertex& v : rest_.vertices)
             owners[static_cast<std::size_t>(v.node)] = true;
-        if (!BuildActorTree(model_, graph_, sceneNodes_, owners, options_.gunNode, tree_,
-                            out_.notes, error)) {
+        if (!BuildActorTree(scene_, owners, options_.gunNode, tree_, out_.notes, error))
             return false;
-        }
         if (tree_.nodes.size() > static_cast<std::size_t>(kMaxTracks)) {
             error = "the model has more than " + std::to_string(kMaxTracks) + " nodes that move it";
             return false;
@@ -150,7 +82,7 @@ class Importer {
   private:
     bool Place(std::string& error) {
         Box box;
-        for (const RestVertex& v : geometry_.vertices)
+        for (const RestVertex& v : rest_.vertices)
             box.Add(v.position);
         if (options_.scale) {
             const double scale = *options_.scale;
@@ -170,43 +102,45 @@ class Importer {
         return true;
     }
 
-    // What each track's keyframe is made of, per actor node of a glTF node.
+    // What each track's keyframe is made of, per actor node of a scene node.
     bool PrepareKeys(std::string& error) {
         keyParts_.resize(tree_.nodes.size());
         for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
             const ActorNode& node = tree_.nodes[a];
-            if (node.gltf < 0)
+            if (node.node < 0)
                 continue;
             KeyParts& k = keyParts_[a];
             Affine inverseRest;
-            if (!Invert(restWorlds_[static_cast<std::size_t>(node.gltf)], inverseRest)) {
-                error = "node " + std::to_string(node.gltf) +
+            if (!Invert(restWorlds_[static_cast<std::size_t>(node.node)], inverseRest)) {
+                error = "node " + std::to_string(node.node) +
                         "'s rest transform is singular, so it cannot carry vertices";
                 return false;
             }
             k.after = inverseRest * inversePlacement_;
             const int parent =
-                node.parent < 0 ? -1 : tree_.nodes[static_cast<std::size_t>(node.parent)].gltf;
+                node.parent < 0 ? -1 : tree_.nodes[static_cast<std::size_t>(node.parent)].node;
             k.before = parent < 0 ? placement_
                                   : placement_ * restWorlds_[static_cast<std::size_t>(parent)];
-            k.parentGltf = parent;
-            for (int up = node.gltf; up != parent && up >= 0; up = graph_.Parent(up))
+            k.parentNode = parent;
+            for (int up = node.node; up != parent && up >= 0;
+                 up = scene_.nodes[static_cast<std::size_t>(up)].parent) {
                 k.path.push_back(up);
+            }
         }
         return true;
     }
 
     MeshSource Mesh() {
         MeshSource mesh;
-        MaterialSet set = BuildMaterials(model_, geometry_, stems_);
+        MaterialSet set = BuildMaterials(scene_, rest_, stems_);
         mesh.materials = std::move(set.materials);
         mesh.textures = std::move(set.textures);
         textureFiles_ = std::move(set.files);
-        for (const RestVertex& v : geometry_.vertices) {
+        for (const RestVertex& v : rest_.vertices) {
             mesh.vertices.push_back(ToVec3(placement_.Point(v.position)));
             mesh.normals.push_back(ToVec3(v.normal));  // a uniform scale keeps directions
         }
-        for (const RestTriangle& t : geometry_.triangles) {
+        for (const RestTriangle& t : rest_.triangles) {
             const auto slot = static_cast<std::size_t>(t.material + 1);
             FaceSource face;
             face.material = set.material[slot];
@@ -217,8 +151,8 @@ class Importer {
                 LayerSource layer;
                 layer.textureIndex = set.texture[slot];
                 for (int k = 0; k < 4; ++k) {
-                    // The file's v as glTF's: the loader flips it and the texture's rows
-                    // go up from the image's bottom, which shows the image upright.
+                    // The scene's v as it is: the loader flips it and the texture's rows go up
+                    // from the image's bottom, which shows the image upright.
                     layer.uv[k][0] = static_cast<float>(t.uv[std::min(k, 2)][0]);
                     layer.uv[k][1] = static_cast<float>(t.uv[std::min(k, 2)][1]);
                 }
@@ -228,18 +162,19 @@ class Importer {
         }
         for (const ActorNode& node : tree_.nodes)
             mesh.AddNode(node.name, node.parent);
-        for (std::size_t v = 0; v < geometry_.vertices.size(); ++v) {
-            const int actor = tree_.actorOf[static_cast<std::size_t>(geometry_.vertices[v].node)];
+        for (std::size_t v = 0; v < rest_.vertices.size(); ++v) {
+            const int actor = tree_.actorOf[static_cast<std::size_t>(rest_.vertices[v].node)];
             mesh.nodes[static_cast<std::size_t>(actor)].vertices.push_back(
                 static_cast<std::int32_t>(v));
         }
         bool gunCarried = false;
         for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
-            const int g = tree_.nodes[a].gltf;
-            std::array<double, 9> points;
-            if (g >= 0 &&
-                ReadAttachmentPoints(model_.nodes[static_cast<std::size_t>(g)].extras, points)) {
-                PlacePoints(mesh.nodes[a], points);
+            const int g = tree_.nodes[a].node;
+            if (g < 0)
+                continue;
+            const auto& points = scene_.nodes[static_cast<std::size_t>(g)].attachmentPoints;
+            if (points) {
+                PlacePoints(mesh.nodes[a], *points);
                 gunCarried |= static_cast<int>(a) == tree_.gun;
             }
         }
@@ -257,18 +192,18 @@ class Importer {
         }
     }
 
-    // The gun's frame at rest: a glTF "Gun" node's own (+Z the barrel, +Y the top); otherwise
+    // The gun's frame at rest: a "Gun" node's own (+Z the barrel, +Y the top); otherwise
     // pointing forward and up, at the carrier's origin or, for a node added at the top, where
     // the robot holds it relative to its size.
     void GunPoints(NodeSource& gun) {
         const ActorNode& node = tree_.nodes[static_cast<std::size_t>(tree_.gun)];
-        if (node.gltf >= 0) {
-            const Affine world = placement_ * restWorlds_[static_cast<std::size_t>(node.gltf)];
+        if (node.node >= 0) {
+            const Affine world = placement_ * restWorlds_[static_cast<std::size_t>(node.node)];
             SetPoints(gun, world.t, Unit(world.Direction({0, 0, 1}), {0, 0, 1}),
                       Unit(world.Direction({0, 1, 0}), {0, 1, 0}));
             return;
         }
-        const int carrier = tree_.nodes[static_cast<std::size_t>(node.parent)].gltf;
+        const int carrier = tree_.nodes[static_cast<std::size_t>(node.parent)].node;
         Vec3d origin;
         if (!options_.gunNode.empty()) {
             origin = placement_.Point(restWorlds_[static_cast<std::size_t>(carrier)].t);
@@ -284,70 +219,60 @@ class Importer {
         SetPoints(gun, origin, {0, 0, 1}, {0, 1, 0});
     }
 
-    Transform Key(std::size_t actor, const std::vector<Affine>& locals) const {
+    Transform Key(std::size_t actor) const {
         const KeyParts& k = keyParts_[actor];
         Affine path;  // W_p(t)^-1 W_g(t): the locals from below the parent down to the node
         for (const int node : k.path)
-            path = locals[static_cast<std::size_t>(node)] * path;
-        if (k.parentGltf >= 0)
+            path = locals_[static_cast<std::size_t>(node)] * path;
+        if (k.parentNode >= 0)
             return ToTransform(k.before * path * k.after);
-        // A top-level node: its whole world transform, all the way from its glTF root.
-        return ToTransform(k.before * worlds_[static_cast<std::size_t>(tree_.nodes[actor].gltf)] *
+        // A top-level node: its whole world transform, all the way from its scene root.
+        return ToTransform(k.before * worlds_[static_cast<std::size_t>(tree_.nodes[actor].node)] *
                            k.after);
     }
 
-    // One frame's keys: every track's key from the node parts at time t.
-    void Frame(const std::vector<NodeParts>& parts, std::vector<AnimationTrackSource>& tracks) {
-        std::vector<Affine>& locals = locals_;
-        locals.resize(parts.size());
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            locals[i] = parts[i].Local();
-        graph_.Worlds(locals, worlds_);
-        std::size_t track = 0;
-        for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
-            if (tree_.nodes[a].gltf >= 0)
-                tracks[track++].keys.push_back(Key(a, locals));
-        }
-    }
-
-    AnimationSource Sample(const std::string& name, const AnimationSampler& sampler, int frames) {
-        AnimationSource animation;
-        animation.name = name;
+    AnimationSource Sample(const std::string& name, const SceneAnimation* animation,
+                           int frames) {
+        AnimationSource out;
+        out.name = name;
         for (const ActorNode& node : tree_.nodes) {
-            if (node.gltf >= 0)
-                animation.tracks.push_back({node.name, {}});
+            if (node.node >= 0)
+                out.tracks.push_back({node.name, {}});
         }
         for (int f = 0; f < frames; ++f) {
-            std::vector<NodeParts> parts = graph_.RestParts();
-            sampler.Apply(f / kFramesPerSecond, parts);
-            Frame(parts, animation.tracks);
+            std::vector<NodeParts> parts = RestParts(scene_);
+            if (animation != nullptr)
+                ApplyAnimation(*animation, f / kFramesPerSecond, parts);
+            PartsWorlds(scene_, parts, locals_, worlds_);
+            std::size_t track = 0;
+            for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
+                if (tree_.nodes[a].node >= 0)
+                    out.tracks[track++].keys.push_back(Key(a));
+            }
         }
-        return animation;
+        return out;
     }
 
     bool Animations(std::vector<std::pair<std::string, std::string>>& files, std::string& error) {
         std::size_t keys = 0;
         const std::size_t tracks =
             tree_.nodes.size() -
-            (tree_.nodes[static_cast<std::size_t>(tree_.gun)].gltf < 0 ? 1 : 0);
+            (tree_.nodes[static_cast<std::size_t>(tree_.gun)].node < 0 ? 1 : 0);
         const auto add = [&](const std::string& wanted, const std::string& fallback,
-                             const AnimationSampler& sampler, int frames) {
+                             const SceneAnimation* animation, int frames) {
             std::string name = CutUtf8(wanted.empty() ? fallback : wanted, kMaxNameLength);
             name.erase(std::remove(name.begin(), name.end(), '\0'), name.end());
             const std::string file = stems_.Make(wanted, fallback) + ".anm";
             files.emplace_back(file,
-                               AnimationFileBytes(Sample(name, sampler, frames)).value_or(""));
+                               AnimationFileBytes(Sample(name, animation, frames)).value_or(""));
         };
-        if (model_.animations.empty()) {
-            add("still", "still", AnimationSampler(), 1);
+        if (scene_.animations.empty()) {
+            add("still", "still", nullptr, 1);
             return true;
         }
-        std::vector<std::pair<AnimationSampler, int>> samplers;
-        for (const tinygltf::Animation& animation : model_.animations) {
-            AnimationSampler sampler;
-            if (!sampler.Read(model_, animation, out_.notes, error))
-                return false;
-            const double frames = std::ceil(sampler.Duration() * kFramesPerSecond - 1e-3) + 1;
+        std::vector<int> frameCounts;
+        for (const SceneAnimation& animation : scene_.animations) {
+            const double frames = std::ceil(Duration(animation) * kFramesPerSecond - 1e-3) + 1;
             if (!(frames <= kMaxFrames)) {
                 error = "animation \"" + animation.name + "\" lasts longer than " +
                         std::to_string(kMaxFrames) + " frames at 30 per second";
@@ -359,11 +284,11 @@ class Importer {
                         " keyframes in all";
                 return false;
             }
-            samplers.emplace_back(std::move(sampler), static_cast<int>(std::max(frames, 1.0)));
+            frameCounts.push_back(static_cast<int>(std::max(frames, 1.0)));
         }
-        for (std::size_t i = 0; i < samplers.size(); ++i) {
-            add(model_.animations[i].name, "animation" + std::to_string(i), samplers[i].first,
-                samplers[i].second);
+        for (std::size_t i = 0; i < scene_.animations.size(); ++i) {
+            add(scene_.animations[i].name, "animation" + std::to_string(i), &scene_.animations[i],
+                frameCounts[i]);
         }
         return true;
     }
@@ -415,17 +340,15 @@ class Importer {
 
     struct KeyParts {
         Affine before, after;
-        int parentGltf = -1;
+        int parentNode = -1;
         std::vector<int> path;  // from the node up to just below the parent
     };
 
-    const tinygltf::Model& model_;
+    const Scene& scene_;
     const ImportOptions& options_;
     ImportedFolder& out_;
-    NodeGraph graph_;
-    std::vector<int> sceneNodes_;
     std::vector<Affine> restWorlds_;
-    RestGeometry geometry_;
+    RestMesh rest_;
     ActorTree tree_;
     Affine placement_, inversePlacement_;
     Box restBox_;
@@ -435,64 +358,18 @@ class Importer {
     std::vector<Affine> locals_, worlds_;
 };
 
-// Messages quote names and strings from the file as they are; a control character in one
-// (an escaped newline, say) must not break the message's single line.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) {
-            char escaped[5];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-            line += escaped;
-        } else {
-            line += c;
-        }
-    }
-    return line;
-}
-
 }  // namespace
 
-bool ImportModelBytes(std::span<const unsigned char> bytes, const std::string& baseDir,
-                      const ImportOptions& options, ImportedFolder& out, std::string& error) {
+bool ConvertScene(Scene& scene, const ImportOptions& options, ImportedFolder& out,
+                  std::string& error) {
     out = {};
-    tinygltf::Model model;
-    if (!LoadGltf(bytes, baseDir, model, error)) {
-        error = OneLine(error);
-        return false;
-    }
-    Importer importer(model, options, out);
-    if (!importer.Run(error)) {
+    out.notes = scene.notes;
+    out.sources = scene.sources;
+    Writer writer(scene, options, out);
+    if (!writer.Run(error)) {
         out.files.clear();
         error = OneLine(error);
         return false;
     }
     return true;
-}
-
-bool ImportModelFile(const std::string& path, const ImportOptions& options, ImportedFolder& out,
-                     std::string& error) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) {
-        error = "cannot read " + path + ": not a file";
-        return false;
-    }
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > kMaxModelFileBytes) {
-        error = ec ? "cannot read " + path : path + " is larger than 1 GiB";
-        return false;
-    }
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    std::ifstream in(path, std::ios::binary);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    if (!in) {
-        error = "cannot read " + path;
-        return false;
-    }
-    fs::path folder = fs::path(path).parent_path();
-    if (folder.empty())
-        folder = ".";
-    return ImportModelBytes(bytes, folder.string(), options, out, error);
 }
