@@ -92,7 +92,10 @@ class Writer {
             }
             placement_ = Placement(scale, {0, 0, 0});
         } else {
-            placement_ = FitPlacement(box);
+            const Box seen = scene_.animations.empty()
+                                 ? box
+                                 : AnimatedBounds(scene_, rest_, restWorlds_, scene_.animations[0]);
+            placement_ = FitPlacement(box, seen);
         }
         if (!Invert(placement_, inversePlacement_)) {
             error = "the model's size cannot be fitted";
