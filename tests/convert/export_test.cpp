@@ -18,8 +18,8 @@
 #include "assets/mesh_writer.h"
 #include "tests/temp_dir.h"
 #include "tools/content/content_writer.h"
-#include "tools/convert/export_trs.h"
 #include "tools/convert/export_folder.h"
+#include "tools/convert/export_trs.h"
 
 namespace {
 

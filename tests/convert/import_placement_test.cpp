@@ -47,9 +47,9 @@ tinygltf::Model BoxModel(const Shape& shape) {
         tinygltf::Animation animation;
         animation.name = "Rise";
         const auto up = static_cast<float>(s[1] / 2 + shape.rise);
-        builder.Channel(animation, 1, "translation", "LINEAR", {0, 1, 2},
-                        {0, static_cast<float>(s[1] / 2), 0, 0, up, 0, 0,
-                         static_cast<float>(s[1] / 2), 0});
+        builder.Channel(
+            animation, 1, "translation", "LINEAR", {0, 1, 2},
+            {0, static_cast<float>(s[1] / 2), 0, 0, up, 0, 0, static_cast<float>(s[1] / 2), 0});
         model.animations.push_back(animation);
     }
     tinygltf::Scene scene;

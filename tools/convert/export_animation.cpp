@@ -4,8 +4,8 @@
 #include <cmath>
 #include <map>
 
-#include "tools/convert/export_trs.h"
 #include "tools/convert/export_lists.h"
+#include "tools/convert/export_trs.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 #include "assets/atomic_file.h"
 #include "assets/name_hash.h"
 #include "game/actor_clone.h"
-#include "tools/convert/gltf_attachment_points.h"
 #include "tools/convert/export_animation.h"
 #include "tools/convert/export_buffer.h"
+#include "tools/convert/export_folder.h"
 #include "tools/convert/export_materials.h"
 #include "tools/convert/export_mesh.h"
 #include "tools/convert/export_source.h"
 #include "tools/convert/export_trs.h"
-#include "tools/convert/export_folder.h"
+#include "tools/convert/gltf_attachment_points.h"
 
 namespace {
 
@@ -94,7 +94,7 @@ bool BuildModel(ExportSource& source, tinygltf::Model& model, std::string& error
         return false;
     }
     model.asset.version = "2.0";
-    model.asset.generator = "vorn-gltf";
+    model.asset.generator = "vorn-convert";
     BufferBuilder buffer(model);
 
     std::vector<int> roots;

@@ -14,8 +14,8 @@ namespace {
 const std::set<std::string> kSupportedRequiredExtensions = {"KHR_mesh_quantization"};
 
 // The nodes in the scene's order: parents, rest transforms, names and attachment points.
-void ReadNodes(const tinygltf::Model& model, const NodeGraph& graph,
-               const std::vector<int>& order, const std::vector<int>& remap, Scene& scene) {
+void ReadNodes(const tinygltf::Model& model, const NodeGraph& graph, const std::vector<int>& order,
+               const std::vector<int>& remap, Scene& scene) {
     for (const int g : order) {
         const auto i = static_cast<std::size_t>(g);
         SceneNode node;

@@ -94,9 +94,9 @@ bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<int
 
 // A vertex's influences: its positive weights over every JOINTS_n/WEIGHTS_n set, the heaviest
 // kMaxInfluences when there are more; with none, its first listed joint and no weight.
-std::array<SceneInfluence, kMaxInfluences> Influences(const std::vector<std::vector<double>>& joints,
-                                                      const std::vector<std::vector<double>>& weights,
-                                                      std::size_t v) {
+std::array<SceneInfluence, kMaxInfluences> Influences(
+    const std::vector<std::vector<double>>& joints, const std::vector<std::vector<double>>& weights,
+    std::size_t v) {
     std::vector<SceneInfluence> all;
     for (std::size_t set = 0; set < joints.size(); ++set) {
         for (std::size_t k = 0; k < 4; ++k) {
@@ -226,7 +226,8 @@ class GeometryReader {
                     mesh.positions.push_back(
                         {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]});
                     if (!normals.empty())
-                        mesh.normals.push_back({normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]});
+                        mesh.normals.push_back(
+                            {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]});
                     if (texCoord >= 0)
                         mesh.uvs.push_back({uvs[2 * v], uvs[2 * v + 1]});
                     if (skinned)

@@ -41,8 +41,7 @@ SceneMaterial PhongMaterial(const tinygltf::Model& model, int index) {
     int texCoord = -1;
     std::string unused;
     if (BaseColorTexCoord(model, index, texCoord, unused) && texCoord >= 0) {
-        out.image =
-            model.textures[static_cast<std::size_t>(pbr.baseColorTexture.index)].source;
+        out.image = model.textures[static_cast<std::size_t>(pbr.baseColorTexture.index)].source;
     }
     return out;
 }
@@ -62,5 +61,6 @@ void ReadMaterials(tinygltf::Model& model, Scene& scene) {
     for (std::size_t i = 0; i < model.materials.size(); ++i)
         scene.materials.push_back(PhongMaterial(model, static_cast<int>(i)));
     for (tinygltf::Image& image : model.images)
-        scene.images.push_back({ImageStem(image), image.width, image.height, std::move(image.image)});
+        scene.images.push_back(
+            {ImageStem(image), image.width, image.height, std::move(image.image)});
 }

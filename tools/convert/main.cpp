@@ -1,4 +1,4 @@
-// vorn-convert: converts glTF 2.0 models into data folders the game starts on.
+// vorn-convert: converts models into data folders the game starts on, and back to glTF.
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -35,7 +35,8 @@ constexpr const char* kHelp =
     "  moves with one node: a skinned vertex with its heaviest joint. External files are read\n"
     "  only from inside MODEL's folder. Nothing is left in FOLDER when the import fails.\n"
     "  --scale S       scale the model by S (1 keeps the file's units); by default it is\n"
-    "                  scaled to the sample robot's height and stands where the robot stands\n"
+    "                  scaled and placed to be wholly in view as the sample robot is, while\n"
+    "                  its first animation plays, on the robot's ground\n"
     "  --gun-node NAME carry the gun on the node NAME; by default on a node named \"Gun\" (its\n"
     "                  +Z is the barrel, +Y the top), else on a \"Gun\" node added at the\n"
     "                  model's right side\n"

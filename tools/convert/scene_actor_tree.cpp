@@ -17,11 +17,12 @@ int FindNamed(const Scene& scene, const std::string& name) {
 
 }  // namespace
 
-bool BuildActorTree(const Scene& scene, const std::vector<bool>& owners,
-                    const std::string& gunNode, ActorTree& tree, std::vector<std::string>& notes,
-                    std::string& error) {
+bool BuildActorTree(const Scene& scene, const std::vector<bool>& owners, const std::string& gunNode,
+                    ActorTree& tree, std::vector<std::string>& notes, std::string& error) {
     const std::size_t n = scene.nodes.size();
-    const auto parentOf = [&](int node) { return scene.nodes[static_cast<std::size_t>(node)].parent; };
+    const auto parentOf = [&](int node) {
+        return scene.nodes[static_cast<std::size_t>(node)].parent;
+    };
     const int carrier = FindNamed(scene, gunNode.empty() ? kGunName : gunNode);
     if (!gunNode.empty() && carrier < 0) {
         error = "no node is named \"" + gunNode + "\" (--gun-node)";

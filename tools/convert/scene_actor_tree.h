@@ -23,6 +23,5 @@ struct ActorTree {
 // `owners`: the scene nodes that own vertices. `gunNode`: the name of the node to carry the
 // gun, empty for a node named "Gun" or, without one, an added node. False with one line when
 // `gunNode` names no node. `notes` gets renamed nodes.
-bool BuildActorTree(const Scene& scene, const std::vector<bool>& owners,
-                    const std::string& gunNode, ActorTree& tree, std::vector<std::string>& notes,
-                    std::string& error);
+bool BuildActorTree(const Scene& scene, const std::vector<bool>& owners, const std::string& gunNode,
+                    ActorTree& tree, std::vector<std::string>& notes, std::string& error);

@@ -1,5 +1,5 @@
-// Names in the data folder and in messages: node names made unique (by their hash too, which is how the game
-// tells nodes apart) and file names that are a short safe stem, a dot and three letters.
+// Names in the data folder and in messages: node names made unique (by their hash too, which is how
+// the game tells nodes apart) and file names that are a short safe stem, a dot and three letters.
 #pragma once
 
 #include <cstdint>

@@ -10,8 +10,7 @@
 std::vector<NodeParts> RestParts(const Scene& scene);
 
 // World transforms of every node from the given local ones (nodes come parents first).
-void NodeWorlds(const Scene& scene, const std::vector<Affine>& locals,
-                std::vector<Affine>& worlds);
+void NodeWorlds(const Scene& scene, const std::vector<Affine>& locals, std::vector<Affine>& worlds);
 
 // The world transforms of `parts`: their locals composed down the tree.
 void PartsWorlds(const Scene& scene, const std::vector<NodeParts>& parts,

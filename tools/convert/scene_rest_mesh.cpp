@@ -83,9 +83,9 @@ class RestMeshBuilder {
         const Affine& world =
             mesh.skin >= 0 ? Affine{} : restWorlds_[static_cast<std::size_t>(mesh.node)];
         const std::vector<Affine> joints =
-            mesh.skin >= 0 ? RestJoints(scene_.skins[static_cast<std::size_t>(mesh.skin)],
-                                        restWorlds_)
-                           : std::vector<Affine>{};
+            mesh.skin >= 0
+                ? RestJoints(scene_.skins[static_cast<std::size_t>(mesh.skin)], restWorlds_)
+                : std::vector<Affine>{};
         // A mirroring transform turns counter-clockwise front faces clockwise.
         const bool mirrored = mesh.skin < 0 && world.Determinant() < 0;
         const bool textured = !mesh.uvs.empty();

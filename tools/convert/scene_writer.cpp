@@ -234,8 +234,7 @@ class Writer {
                            k.after);
     }
 
-    AnimationSource Sample(const std::string& name, const SceneAnimation* animation,
-                           int frames) {
+    AnimationSource Sample(const std::string& name, const SceneAnimation* animation, int frames) {
         AnimationSource out;
         out.name = name;
         for (const ActorNode& node : tree_.nodes) {
