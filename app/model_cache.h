@@ -16,7 +16,7 @@
 
 // Names the converter's output: change it whenever the same model would convert to other files,
 // so that no older conversion is reused.
-inline constexpr std::string_view kModelConverterVersion = "vorn-gltf 1";
+inline constexpr std::string_view kModelConverterVersion = "vorn-convert 2";
 
 struct ModelCachePolicy {
     std::chrono::seconds unusedFor{std::chrono::hours(24 * 30)};  // older conversions go

@@ -8,7 +8,7 @@
 
 #include "platform/message_box.h"
 // The converter: this include and vorn_model_start's link in app/CMakeLists.txt name it.
-#include "tools/gltf/gltf_import.h"
+#include "tools/convert/model_import.h"
 
 namespace fs = std::filesystem;
 
@@ -64,7 +64,9 @@ int OpenModel(const fs::path& model, const ModelCacheSettings& settings, OpenedM
     if (!ImportModelFile(model.string(), ImportOptions{}, converted, error))
         return Refuse(model, error, errors);
     // The files the conversion read, the model first.
-    const std::vector<fs::path> sources = {model};  // from converted.sources once it has them
+    std::vector<fs::path> sources(converted.sources.begin(), converted.sources.end());
+    if (sources.empty())
+        sources.push_back(model);
     const auto write = [&converted](const fs::path& folder, std::string& writeError) {
         return WriteImportedFolder(converted, folder.string(), writeError);
     };

@@ -33,7 +33,7 @@ int MyApp::Init() {
     }
     Platform& platform = ThePlatform();
     const std::int64_t loadStart = platform.Counter();
-    if (Create("The Vorn Project", 640, 480, 32, fullscreen) == 0)
+    if (Create("The Vorn Project", kWindowWidth, kWindowHeight, 32, fullscreen) == 0)
         return 0;
 
     LoadWeaponStats("gun82stats.txt", gun82Stats);
@@ -59,7 +59,7 @@ int MyApp::Init() {
     }
     robot->Attach(gun, NameHash("Gun"));
 
-    camera.SetPosition({0, 0, 400});
+    camera.SetPosition(kCameraStart);
     camera.SetTarget({0, 0, 0});
 
     const std::int64_t loadEnd = platform.Counter();

@@ -15,6 +15,12 @@ extern bool orbitMode;
 
 class MyApp : public App {
   public:
+    // How the scene is first seen: the window's size, and the camera's place, aimed at the
+    // origin (the converter fits imported models to this view).
+    static constexpr int kWindowWidth = 640;
+    static constexpr int kWindowHeight = 480;
+    static constexpr Vec3 kCameraStart = {0, 0, 400};
+
     MyApp();
     ~MyApp() override;
 

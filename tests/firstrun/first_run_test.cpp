@@ -272,7 +272,7 @@ TEST_F(FirstRun, TheInstalledGameStartsFromItsMenuEntryOnItsReadOnlyContent) {
     EXPECT_EQ(std::system(("desktop-file-validate \"" + entry.string() + "\"").c_str()), 0);
     EXPECT_TRUE(std::filesystem::exists(prefix / "share/icons/hicolor/scalable/apps/vorn.svg"));
     EXPECT_TRUE(std::filesystem::exists(prefix / "bin/vorn-inspect"));
-    EXPECT_TRUE(std::filesystem::exists(prefix / "bin/vorn-gltf"));
+    EXPECT_TRUE(std::filesystem::exists(prefix / "bin/vorn-convert"));
     // The entry's command: the installed game (quoted) in the installed content's folder, on a
     // model file when a file manager gives one.
     std::ifstream in(entry);

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "tests/fuzz/fuzz_support.h"
-#include "tools/gltf/gltf_import.h"
+#include "tools/convert/model_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ImportedFolder folder;

@@ -1,0 +1,41 @@
+// The sample content exported with and without the gun, as .glb and as .gltf, passes the
+// Khronos glTF Validator with no errors.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/temp_dir.h"
+#include "tools/content/content_writer.h"
+#include "tools/convert/export_folder.h"
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (const char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+TEST(GltfExport, SampleContentPassesTheKhronosValidator) {
+    TempDir dir;
+    const std::string data = dir.File("data");
+    std::string failed;
+    ASSERT_TRUE(WriteContent(data, 1, failed)) << failed;
+
+    std::string command = std::string("node ") + Quoted(VORN_GLTF_VALIDATE_SCRIPT) + " " +
+                          Quoted(VORN_GLTF_VALIDATOR_DIR);
+    for (const bool withGun : {false, true}) {
+        for (const char* extension : {".glb", ".gltf"}) {
+            const std::string out = dir.File(std::string(withGun ? "gun" : "robot") + extension);
+            std::string error;
+            ASSERT_TRUE(ExportFolder(data, out, withGun, error)) << error;
+            command += " " + Quoted(out);
+        }
+    }
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+}  // namespace

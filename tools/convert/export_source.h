@@ -1,0 +1,31 @@
+// What an export reads from a data folder, through the game's own loaders.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "assets/animation.h"
+#include "assets/mesh.h"
+#include "tools/convert/export_image.h"
+
+struct SourceMesh {
+    std::string fileName;  // as the descriptor names it
+    std::unique_ptr<Mesh> mesh;
+    std::vector<PngImage> textures;  // one per texture record
+};
+
+struct ExportSource {
+    SourceMesh actor;
+    std::vector<std::unique_ptr<Animation>> animations;  // in descriptor order
+    std::vector<std::string> animationNames;
+    std::optional<SourceMesh> gun;
+};
+
+// Reads "kordax.txt" in `folder` with its mesh, textures and animations, and with `withGun`
+// "gun82.txt" with its mesh and textures. File names in descriptors and meshes are relative to
+// the folder, as the game runs inside it. False with one line naming the file at fault; values
+// glTF cannot hold (points or keyframes that are not finite) fail too.
+bool LoadExportSource(const std::string& folder, bool withGun, ExportSource& out,
+                      std::string& error);

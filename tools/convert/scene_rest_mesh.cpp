@@ -1,0 +1,167 @@
+#include "tools/convert/scene_rest_mesh.h"
+
+#include <cmath>
+
+#include "tools/convert/scene_limits.h"
+
+namespace {
+
+Vec3d Normalized(const Vec3d& v, const Vec3d& fallback) {
+    const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+    if (!(length > 1e-30) || !std::isfinite(length))
+        return fallback;
+    return {v[0] / length, v[1] / length, v[2] / length};
+}
+
+Vec3d FaceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
+    const Vec3d u = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const Vec3d v = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    return Normalized(
+        {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]},
+        {0, 1, 0});
+}
+
+// A skinned mesh's joints at rest: world at rest times inverse bind matrix, per skin joint.
+std::vector<Affine> RestJoints(const SceneSkin& skin, const std::vector<Affine>& restWorlds) {
+    std::vector<Affine> joints;
+    for (std::size_t j = 0; j < skin.joints.size(); ++j)
+        joints.push_back(restWorlds[static_cast<std::size_t>(skin.joints[j])] *
+                         skin.inverseBinds[j]);
+    return joints;
+}
+
+// Vertex v of a mesh at rest: rigid on its node, or blended over its joints and owned by the
+// heaviest (the first of equals).
+RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Affine& world,
+                 const std::vector<Affine>& joints, std::size_t v) {
+    const Vec3d& p = mesh.positions[v];
+    const Vec3d n = mesh.normals.empty() ? Vec3d{0, 0, 0} : mesh.normals[v];
+    if (mesh.skin < 0)
+        return {world.Point(p), world.Normal(n), mesh.node};
+    double total = 0, heaviest = -1;
+    std::size_t owner = 0;
+    Vec3d position = {0, 0, 0}, normal = {0, 0, 0};
+    const auto add = [&](std::size_t joint, double weight) {
+        const Vec3d q = joints[joint].Point(p);
+        const Vec3d m = joints[joint].Normal(n);
+        for (std::size_t i = 0; i < 3; ++i) {
+            position[i] += weight * q[i];
+            normal[i] += weight * m[i];
+        }
+    };
+    for (const SceneInfluence& influence : mesh.influences[v]) {
+        const double w = influence.weight;
+        if (!(w > 0))
+            continue;
+        const auto joint = static_cast<std::size_t>(influence.joint);
+        add(joint, w);
+        total += w;
+        if (w > heaviest) {
+            heaviest = w;
+            owner = joint;
+        }
+    }
+    if (!(total > 0)) {
+        // No weight at all: the first joint listed carries it.
+        owner = static_cast<std::size_t>(mesh.influences[v][0].joint);
+        add(owner, 1.0);
+        total = 1;
+    }
+    for (double& c : position)
+        c /= total;
+    const SceneSkin& skin = scene.skins[static_cast<std::size_t>(mesh.skin)];
+    return {position, normal, skin.joints[owner]};
+}
+
+class RestMeshBuilder {
+  public:
+    RestMeshBuilder(const Scene& scene, const std::vector<Affine>& restWorlds, RestMesh& out)
+        : scene_(scene), restWorlds_(restWorlds), out_(out) {}
+
+    bool Mesh(const SceneMesh& mesh, std::string& error) {
+        const std::size_t count = mesh.positions.size();
+        const Affine& world =
+            mesh.skin >= 0 ? Affine{} : restWorlds_[static_cast<std::size_t>(mesh.node)];
+        const std::vector<Affine> joints =
+            mesh.skin >= 0
+                ? RestJoints(scene_.skins[static_cast<std::size_t>(mesh.skin)], restWorlds_)
+                : std::vector<Affine>{};
+        // A mirroring transform turns counter-clockwise front faces clockwise.
+        const bool mirrored = mesh.skin < 0 && world.Determinant() < 0;
+        const bool textured = !mesh.uvs.empty();
+
+        std::vector<int> shared(mesh.normals.empty() ? 0 : count, -1);
+        // Each vertex is placed (and skinned) once, however many triangles share it.
+        std::vector<RestVertex> placed(count);
+        std::vector<bool> isPlaced(count, false);
+        const auto placeOnce = [&](std::size_t v) {
+            if (!isPlaced[v]) {
+                placed[v] = Place(scene_, mesh, world, joints, v);
+                isPlaced[v] = true;
+            }
+            return placed[v];
+        };
+        for (std::array<std::uint32_t, 3> t : mesh.triangles) {
+            if (mirrored)
+                std::swap(t[1], t[2]);
+            if (out_.triangles.size() >= kMaxTriangles) {
+                error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
+                return false;
+            }
+            RestTriangle triangle{mesh.material, {}, textured, {}};
+            RestVertex corners[3];
+            for (int k = 0; k < 3; ++k) {
+                const std::size_t v = t[static_cast<std::size_t>(k)];
+                corners[k] = placeOnce(v);
+                if (textured) {
+                    triangle.uv[k][0] = mesh.uvs[v][0];
+                    triangle.uv[k][1] = mesh.uvs[v][1];
+                }
+            }
+            const Vec3d flat =
+                FaceNormal(corners[0].position, corners[1].position, corners[2].position);
+            for (int k = 0; k < 3; ++k) {
+                const std::size_t v = t[static_cast<std::size_t>(k)];
+                int* slot = mesh.normals.empty() ? nullptr : &shared[v];
+                if (slot == nullptr || *slot < 0) {
+                    if (out_.vertices.size() >= kMaxVertices) {
+                        error =
+                            "the model has more than " + std::to_string(kMaxVertices) + " vertices";
+                        return false;
+                    }
+                    corners[k].normal = Normalized(corners[k].normal, flat);
+                    if (slot == nullptr)
+                        corners[k].normal = flat;
+                    out_.vertices.push_back(corners[k]);
+                    if (slot != nullptr)
+                        *slot = static_cast<int>(out_.vertices.size() - 1);
+                }
+                triangle.corners[k] =
+                    slot != nullptr ? *slot : static_cast<int>(out_.vertices.size() - 1);
+            }
+            out_.triangles.push_back(triangle);
+        }
+        return true;
+    }
+
+  private:
+    const Scene& scene_;
+    const std::vector<Affine>& restWorlds_;
+    RestMesh& out_;
+};
+
+}  // namespace
+
+bool BuildRestMesh(const Scene& scene, const std::vector<Affine>& restWorlds, RestMesh& out,
+                   std::string& error) {
+    RestMeshBuilder builder(scene, restWorlds, out);
+    for (const SceneMesh& mesh : scene.meshes) {
+        if (!builder.Mesh(mesh, error))
+            return false;
+    }
+    if (out.triangles.empty()) {
+        error = "the default scene has no triangles";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,32 @@
+// The scene's triangles in the rest pose, in model space: every vertex with its position,
+// normal and the one node that moves it (a skinned vertex: its heaviest joint).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/convert/scene.h"
+
+struct RestVertex {
+    Vec3d position;
+    Vec3d normal;
+    int node;  // the scene node whose motion it follows
+};
+
+struct RestTriangle {
+    int material;  // scene material index, -1 for the default material
+    int corners[3];
+    bool textured;
+    double uv[3][2];  // v = 0 at the image's top
+};
+
+struct RestMesh {
+    std::vector<RestVertex> vertices;
+    std::vector<RestTriangle> triangles;
+};
+
+// `restWorlds`: every node's world transform at rest. A vertex is shared by the triangles that
+// use it when its mesh has normals; without them each corner gets its face's normal. False with
+// one line past the vertex or triangle limit, or when the scene has no triangles.
+bool BuildRestMesh(const Scene& scene, const std::vector<Affine>& restWorlds, RestMesh& out,
+                   std::string& error);
