@@ -8,9 +8,12 @@ namespace {
 
 constexpr char kHelp[] =
     "Usage: vorn [FOLDER]\n"
+    "       vorn --watch MODEL|FOLDER\n"
     "The Vorn Project: steer a keyframe-animated robot carrying a gun, in real-time 3D.\n"
     "Reads its data files (kordax.txt, gun82.txt and the files they name) from FOLDER, or from\n"
     "the working directory when none is given, and keeps its caches there when it can write.\n"
+    "With --watch, reloads the model (a glTF file, converted) or the folder's models whenever\n"
+    "their files are saved, keeping the camera and the robot where they are.\n"
     "\n"
     "Controls: W/S, A/D, Q/E turn the robot; Left/Right, Z/X, Up/Down thrust; N next animation;\n"
     "U/J, H/K orbit the camera; Y/I roll it; Delete/Page Down, End/Home, Insert/Page Up move it;\n"
@@ -29,6 +32,9 @@ CommandLine Error(const std::string& line) {
 CommandLine ReadCommandLine(int argc, const char* const* argv) {
     CommandLine result;
     result.run = true;
+    // Before the names, so that the option may follow its model.
+    for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i)
+        result.watch |= std::string_view(argv[i]) == "--watch";
     bool optionsEnd = false;
     bool haveFolder = false;
     for (int i = 1; i < argc; ++i) {
@@ -42,15 +48,26 @@ CommandLine ReadCommandLine(int argc, const char* const* argv) {
             help.text = kHelp;
             return help;
         }
+        if (!optionsEnd && argument == "--watch")
+            continue;
         if (!optionsEnd && argument.size() > 1 && argument[0] == '-')
             return Error("unknown option " + std::string(argument) + " (vorn --help tells more)");
         if (haveFolder)
             return Error("one data folder only, not also " + std::string(argument));
         std::error_code error;
-        if (!std::filesystem::is_directory(std::string(argument), error))
-            return Error("no such folder: " + std::string(argument));
-        result.folder = argument;
         haveFolder = true;
+        if (std::filesystem::is_directory(std::string(argument), error)) {
+            result.folder = argument;
+            continue;
+        }
+        if (result.watch && std::filesystem::is_regular_file(std::string(argument), error)) {
+            result.model = argument;
+            continue;
+        }
+        return Error((result.watch ? "no such model file or folder: " : "no such folder: ") +
+                     std::string(argument));
     }
+    if (result.watch && !haveFolder)
+        return Error("--watch needs a model file or a data folder");
     return result;
 }
