@@ -9,15 +9,43 @@
 #include "app/con_stream.h"
 #include "app/entry_point.h"
 #include "app/model_start.h"
+#include "app/model_watch.h"
 #include "app/my_app.h"
+#include "app/watched_folder.h"
 #include "platform/display_check.h"
 
 MyApp& TheApp() {
     return TheAppOf<MyApp>();
 }
 
+namespace {
+
+// `--watch`: the first folder is prepared as every reload will be, and the game starts in it.
+bool PrepareWatch(CommandLine& line) {
+    std::error_code ignored;
+    const std::string given = line.model.empty() ? line.folder : line.model;
+    const std::string path = std::filesystem::absolute(given, ignored).string();
+    MyApp::WatchStart start;
+    if (line.model.empty()) {
+        start.source.name = given;
+        start.source.prepare = PrepareDataFolder(path);
+    } else {
+        start.source = WatchModel(given, path, ModelCacheSettingsFromEnvironment());
+    }
+    std::string error;
+    if (!start.source.prepare(start.folder, start.watched, error)) {
+        std::fprintf(stderr, "vorn: %s: %s\n", given.c_str(), error.c_str());
+        return false;
+    }
+    line.folder = start.folder;
+    TheApp().watchStart = std::move(start);
+    return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    const CommandLine line = ReadCommandLine(argc, argv);
+    CommandLine line = ReadCommandLine(argc, argv);
     if (!line.run) {
         std::fputs(line.text.c_str(), line.status == 0 ? stdout : stderr);
         return line.status;
@@ -28,8 +56,10 @@ int main(int argc, char** argv) {
     }
     // Lives until the game has ended: a folder made for this run only goes with it.
     OpenedModel model;
+    if (line.watch && !PrepareWatch(line))
+        return EXIT_FAILURE;
     std::string folder = line.folder;
-    if (!line.model.empty()) {
+    if (!line.watch && !line.model.empty()) {
         ConStream console;
         console.Open();
         const int status =

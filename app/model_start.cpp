@@ -44,6 +44,39 @@ OpenedModel::~OpenedModel() {
     }
 }
 
+bool ConvertModel(const fs::path& model, std::uint64_t modelKey, const ModelCache& cache,
+                  ModelConversion& out, std::string& error) {
+    ImportedFolder converted;
+    if (!ImportModelFile(model.string(), ImportOptions{}, converted, error))
+        return false;
+    out.sources.assign(converted.sources.begin(), converted.sources.end());
+    if (out.sources.empty())
+        out.sources.push_back(model);
+    out.notes = std::move(converted.notes);
+    const auto write = [&converted](const fs::path& folder, std::string& writeError) {
+        return WriteImportedFolder(converted, folder.string(), writeError);
+    };
+    std::string cacheError;
+    if (std::optional<fs::path> folder =
+            cache.Store(model, modelKey, out.sources, write, cacheError)) {
+        out.folder = std::move(*folder);
+        return true;
+    }
+    const std::optional<fs::path> temporary = MakeTemporaryFolder();
+    if (!temporary) {
+        error = cacheError + ", nor make a temporary folder";
+        return false;
+    }
+    if (!write(*temporary, error)) {
+        std::error_code ignored;
+        fs::remove_all(*temporary, ignored);
+        return false;
+    }
+    out.folder = *temporary;
+    out.forThisRun = cacheError;
+    return true;
+}
+
 int OpenModel(const fs::path& model, const ModelCacheSettings& settings, OpenedModel& opened,
               std::ostream& console, std::ostream& errors) {
     const std::optional<std::uint64_t> modelKey = ModelCache::ModelKey(model);
@@ -59,40 +92,22 @@ int OpenModel(const fs::path& model, const ModelCacheSettings& settings, OpenedM
         return 0;
     }
 
-    ImportedFolder converted;
+    ModelConversion conversion;
     std::string error;
-    if (!ImportModelFile(model.string(), ImportOptions{}, converted, error))
+    if (!ConvertModel(model, *modelKey, cache, conversion, error))
         return Refuse(model, error, errors);
-    // The files the conversion read, the model first.
-    std::vector<fs::path> sources(converted.sources.begin(), converted.sources.end());
-    if (sources.empty())
-        sources.push_back(model);
-    const auto write = [&converted](const fs::path& folder, std::string& writeError) {
-        return WriteImportedFolder(converted, folder.string(), writeError);
-    };
-    std::string cacheError;
-    if (std::optional<fs::path> folder =
-            cache.Store(model, *modelKey, sources, write, cacheError)) {
-        opened.folder_ = std::move(*folder);
+    opened.folder_ = conversion.folder;
+    if (conversion.forThisRun.empty()) {
         opened.source_ = OpenedModel::Source::Converted;
         console << "Opened " << model.string() << ": converted into " << opened.folder_.string()
                 << '\n';
         cache.Prune(settings.policy, opened.folder_);
     } else {
-        const std::optional<fs::path> temporary = MakeTemporaryFolder();
-        if (!temporary)
-            return Refuse(model, cacheError + ", nor make a temporary folder", errors);
-        if (!write(*temporary, error)) {
-            std::error_code ignored;
-            fs::remove_all(*temporary, ignored);
-            return Refuse(model, error, errors);
-        }
-        opened.folder_ = *temporary;
         opened.source_ = OpenedModel::Source::ConvertedForThisRun;
         console << "Opened " << model.string() << ": converted into " << opened.folder_.string()
-                << " for this run only (" << cacheError << ")\n";
+                << " for this run only (" << conversion.forThisRun << ")\n";
     }
-    for (const std::string& note : converted.notes)
+    for (const std::string& note : conversion.notes)
         console << "note: " << note << '\n';
     return 0;
 }

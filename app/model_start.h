@@ -3,9 +3,11 @@
 // cannot be written.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "app/model_cache.h"
 
@@ -36,6 +38,20 @@ class OpenedModel {
     std::filesystem::path folder_;
     Source source_ = Source::Reused;
 };
+
+// One conversion of a model file: into the cache, or into a temporary folder when the cache
+// cannot be written.
+struct ModelConversion {
+    std::filesystem::path folder;
+    std::string forThisRun;  // why the folder is temporary; empty when it is in the cache
+    std::vector<std::filesystem::path> sources;  // every file the conversion read, the model first
+    std::vector<std::string> notes;              // the converter's
+};
+
+// Converts `model` (whose ModelKey is `modelKey`) and stores it. False with the converter's or
+// the file system's reason, leaving nothing behind.
+bool ConvertModel(const std::filesystem::path& model, std::uint64_t modelKey,
+                  const ModelCache& cache, ModelConversion& out, std::string& error);
 
 // Opens the model into `opened` and says on `console` which file was opened and whether it was
 // converted or reused (with the converter's notes); 0 then. A model that cannot be converted is

@@ -64,6 +64,11 @@ int MyApp::Init() {
 
     const std::int64_t loadEnd = platform.Counter();
     console << "Load Time " << static_cast<float>(loadEnd - loadStart) / counterFrequency << '\n';
+    if (watchStart) {
+        reload_ = std::make_unique<ModelReload>(std::move(watchStart->source), watchStart->folder,
+                                                watchStart->watched);
+        watchStart.reset();
+    }
     return 1;
 }
 
@@ -158,6 +163,8 @@ void MyApp::SteerCamera() {
 }
 
 void MyApp::Update() {
+    if (reload_)
+        reload_->Step(WatchClock::now(), swapIn_, console);
     SteerRobot();
     SteerCamera();
     robot->Move(frameTime);

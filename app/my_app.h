@@ -3,8 +3,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/app.h"
+#include "app/model_reload.h"
 #include "game/robot.h"
 #include "game/weapon.h"
 #include "geometry/camera.h"
@@ -34,6 +38,17 @@ class MyApp : public App {
     Gun82* gun = nullptr;
     Camera camera;
 
+    // `vorn --watch`: set before Init, which starts watching once the scene has loaded.
+    struct WatchStart {
+        WatchSource source;
+        std::string folder;  // the prepared folder the game starts in
+        std::vector<std::string> watched;
+    };
+    std::optional<WatchStart> watchStart;
+    // Puts reloaded models in the places of the robot's and the gun's, between two frames. The
+    // camera, the robot's place, turn, motion and animation (by index, while it exists) stay.
+    bool SwapModels(ReadModels& models, std::string& error);
+
   private:
     bool Pressed(int key) const;
     bool Held(int key) const;
@@ -43,6 +58,11 @@ class MyApp : public App {
     // The instances live as long as the application.
     std::unique_ptr<Clone> robotInstance_;
     std::unique_ptr<Clone> gunInstance_;
+
+    std::unique_ptr<ModelReload> reload_;
+    const SwapInModels swapIn_ = [this](ReadModels& models, std::string& error) {
+        return SwapModels(models, error);
+    };
 };
 
 MyApp& TheApp();

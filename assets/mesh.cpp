@@ -394,31 +394,45 @@ bool ReadNodes(ByteReader& in, Mesh& mesh, LoadError* error) {
     return true;
 }
 
-// Builds every texture in record order. When one fails, the ones already built are deleted:
-// the mesh that would have owned their names is thrown away.
+// Deletes the textures built before texture `i` failed: the mesh that would have owned their
+// names is thrown away.
+bool TextureFailed(Mesh& mesh, std::int32_t i, const std::string& why, LoadError* error) {
+    Fail(error, "texture " + std::to_string(i) + " \"" +
+                    mesh.textures[static_cast<std::size_t>(i)].fileName + "\": " + why);
+    for (std::int32_t built = 0; built < i; ++built) {
+        glDeleteTextures(1, &mesh.textures[static_cast<std::size_t>(built)].name);
+    }
+    return false;
+}
+
+// Decoding reads files only; building needs the OpenGL context.
+bool DecodeTexture(Texture& texture, const std::string& folder, LoadError& why) {
+    // A name that leads out of the data folder is as good as missing.
+    if (!StaysInFolder(texture.fileName)) {
+        why.Set("cannot be opened as a file");
+        return false;
+    }
+    return texture.LoadImage(folder + texture.fileName, &why) == 1;
+}
+
+bool BuildTexture(Texture& texture, TextureParams& params, LoadError& why) {
+    params.width = texture.recordWidth;
+    params.height = texture.recordHeight;
+    texture.name = texture.Build(params);
+    texture.ReleaseImage();
+    if (texture.name == 0) {
+        why.Set("the texture could not be built");
+    }
+    return texture.name != 0;
+}
+
+// Builds every texture in record order, each image released as soon as it is built.
 bool LoadTextures(Mesh& mesh, TextureParams& params, LoadError* error) {
     for (std::int32_t i = 0; i < mesh.textureCount; ++i) {
         Texture& texture = mesh.textures[static_cast<std::size_t>(i)];
-        LoadError imageError;
-        // A name that leads out of the data folder is as good as missing.
-        if (!StaysInFolder(texture.fileName)) {
-            imageError.Set("cannot be opened as a file");
-        } else if (texture.LoadImage(texture.fileName, &imageError)) {
-            params.width = texture.recordWidth;
-            params.height = texture.recordHeight;
-            texture.name = texture.Build(params);
-            texture.ReleaseImage();
-            if (texture.name == 0) {
-                imageError.Set("the texture could not be built");
-            }
-        }
-        if (texture.name == 0) {
-            Fail(error, "texture " + std::to_string(i) + " \"" + texture.fileName +
-                            "\": " + imageError.what);
-            for (std::int32_t built = 0; built < i; ++built) {
-                glDeleteTextures(1, &mesh.textures[static_cast<std::size_t>(built)].name);
-            }
-            return false;
+        LoadError why;
+        if (!DecodeTexture(texture, "", why) || !BuildTexture(texture, params, why)) {
+            return TextureFailed(mesh, i, why.what, error);
         }
     }
     return true;
@@ -458,6 +472,37 @@ int Mesh::Load(const std::string& fileName, TextureParams& params, LoadError* er
     }
     *this = std::move(loaded);
     return 1;
+}
+
+int Mesh::DecodeTextures(const std::string& folder, LoadError* error) {
+    for (std::int32_t i = 0; i < textureCount; ++i) {
+        LoadError why;
+        if (!DecodeTexture(textures[static_cast<std::size_t>(i)], folder, why)) {
+            return TextureFailed(*this, i, why.what, error) ? 1 : 0;
+        }
+    }
+    return 1;
+}
+
+int Mesh::BuildTextures(TextureParams& params, LoadError* error) {
+    const TextureParams before = params;
+    for (std::int32_t i = 0; i < textureCount; ++i) {
+        LoadError why;
+        if (!BuildTexture(textures[static_cast<std::size_t>(i)], params, why)) {
+            params = before;
+            return TextureFailed(*this, i, why.what, error) ? 1 : 0;
+        }
+    }
+    return 1;
+}
+
+void Mesh::DeleteTextures() {
+    for (std::int32_t i = 0; i < textureCount; ++i) {
+        Texture& texture = textures[static_cast<std::size_t>(i)];
+        if (texture.name != 0)
+            glDeleteTextures(1, &texture.name);
+        texture.name = 0;
+    }
 }
 
 // Pre-order through the links: down to the first child, else on to the next sibling, else

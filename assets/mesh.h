@@ -67,6 +67,14 @@ class Mesh {
     // needs no OpenGL context: the texture records keep their names and sizes, with no
     // texture built. 1 or 0 as for Load; on 0 the mesh is left as it was.
     int ReadFile(const std::string& fileName, LoadError* error = nullptr);
+    // The halves of Load's textures, for a mesh read with ReadFile on a thread without the
+    // context: decoding every texture's image, named relative to `folder` (empty, or ending in
+    // '/'), needs no context; building them then does, on the context's thread. 0 at the
+    // first texture that fails, with the textures built before it deleted.
+    int DecodeTextures(const std::string& folder, LoadError* error = nullptr);
+    int BuildTextures(TextureParams& params, LoadError* error = nullptr);
+    // Gives the built textures back to OpenGL, for a mesh that is replaced while the game runs.
+    void DeleteTextures();
     // 1 if the face-group file already holds valid groups for this mesh (it is then left
     // untouched) or was written; 0 if it could not be written, or the mesh holds no faces.
     // When it computes the groups (the file is missing or does not fit the mesh) it also keeps

@@ -18,26 +18,58 @@ std::string InFolder(const std::string& name) {
     return StaysInFolder(name) ? name : std::string();
 }
 
-void LoadActor(const Descriptor& d, ActorModel& model) {
+// Names in a descriptor resolve in `folder` ("" or ending in '/'). Without `params` the meshes'
+// textures are decoded but not built, so that no OpenGL context is needed. `error` gets the
+// first file that could not be read; the load goes on past it, as the start always has.
+void LoadActor(const Descriptor& d, const std::string& folder, TextureParams* params,
+               ActorModel& model, LoadError* error) {
     const std::string mesh = InFolder(d.mesh);
-    model.LoadMesh(mesh, defaultTextureParams);
-    model.LoadGroups(StripExtension(mesh) + ".prs");
+    if (params != nullptr)
+        model.LoadMesh(folder + mesh, *params, error);
+    else
+        model.ReadMesh(folder + mesh, folder, error);
+    model.LoadGroups(folder + StripExtension(mesh) + ".prs");
     // Each animation is followed by the bounds of that same animation: a line that fails to
     // load gets none, so the bounds always stay with their animation.
     for (const std::string& line : d.animations) {
         const std::string name = InFolder(line);
-        if (model.LoadAnimation(name) == 1) {
+        if (model.LoadAnimation(folder + name, error) == 1) {
             const auto index = static_cast<int>(model.animations.size() - 1);
-            model.LoadBounds(StripExtension(name) + ".kdt", index);
+            model.LoadBounds(folder + StripExtension(name) + ".kdt", index);
         }
     }
 }
 
-void LoadProp(const Descriptor& d, PropModel& model) {
+void LoadProp(const Descriptor& d, const std::string& folder, TextureParams* params,
+              PropModel& model, LoadError* error) {
     const std::string mesh = InFolder(d.mesh);
-    model.LoadMesh(mesh, defaultTextureParams);
-    model.LoadBounds(StripExtension(mesh) + ".kdt", PropModel::kLeafSize);
-    model.LoadGroups(StripExtension(mesh) + ".prs");
+    if (params != nullptr)
+        model.LoadMesh(folder + mesh, *params, error);
+    else
+        model.ReadMesh(folder + mesh, folder, error);
+    model.LoadBounds(folder + StripExtension(mesh) + ".kdt", PropModel::kLeafSize);
+    model.LoadGroups(folder + StripExtension(mesh) + ".prs");
+}
+
+// The descriptor in `folder`, when it is of `kind`.
+std::optional<Descriptor> ReadDescriptorOfKind(const std::string& folder, const std::string& file,
+                                               const char* kind, std::string& error) {
+    LoadError why;
+    std::optional<Descriptor> descriptor = ReadDescriptorFile(folder + file, &why);
+    if (!descriptor)
+        error = file + ": " + (why.what.empty() ? "cannot be read" : why.what);
+    else if (descriptor->kind != kind)
+        error = file + ": not " + (kind[0] == 'a' ? "an " : "a ") + kind + " descriptor";
+    else
+        return descriptor;
+    return std::nullopt;
+}
+
+bool Refused(const LoadError& why, const std::string& file, std::string& error) {
+    if (why.what.empty())
+        return false;
+    error = file + ": " + why.what;
+    return true;
 }
 
 }  // namespace
@@ -65,12 +97,12 @@ AssetKey AssetRegistry::Load(const std::string& descriptorFile) {
         return 0;
     if (descriptor->kind == "actor") {
         auto model = std::make_unique<ActorModel>();
-        LoadActor(*descriptor, *model);
+        LoadActor(*descriptor, "", &defaultTextureParams, *model, nullptr);
         actorKeys.push_back(key);
         actorModels.push_back(std::move(model));
     } else {
         auto model = std::make_unique<PropModel>();
-        LoadProp(*descriptor, *model);
+        LoadProp(*descriptor, "", &defaultTextureParams, *model, nullptr);
         propKeys.push_back(key);
         propModels.push_back(std::move(model));
     }
@@ -94,4 +126,47 @@ std::unique_ptr<Clone> AssetRegistry::CreateInstance(AssetKey key) const {
             propModels[static_cast<std::size_t>(prop - propKeys.begin())].get());
     }
     return nullptr;
+}
+
+bool ReadModelsForReload(const std::string& folder, const std::string& actorFile,
+                         const std::string& propFile, ReadModels& out, std::string& error) {
+    const std::optional<Descriptor> actor = ReadDescriptorOfKind(folder, actorFile, "actor", error);
+    if (!actor)
+        return false;
+    const std::optional<Descriptor> prop = ReadDescriptorOfKind(folder, propFile, "prop", error);
+    if (!prop)
+        return false;
+    LoadError why;
+    out.actor = std::make_unique<ActorModel>();
+    LoadActor(*actor, folder, nullptr, *out.actor, &why);
+    if (Refused(why, actorFile, error))
+        return false;
+    out.prop = std::make_unique<PropModel>();
+    LoadProp(*prop, folder, nullptr, *out.prop, &why);
+    return !Refused(why, propFile, error);
+}
+
+bool BuildReadTextures(ReadModels& models, std::string& error) {
+    LoadError why;
+    if (models.actor->mesh->BuildTextures(defaultTextureParams, &why) != 1) {
+        error = why.what;
+        return false;
+    }
+    if (models.prop->mesh->BuildTextures(defaultTextureParams, &why) != 1) {
+        models.actor->mesh->DeleteTextures();
+        error = why.what;
+        return false;
+    }
+    return true;
+}
+
+void AssetRegistry::SwapModels(ReadModels& models) {
+    const auto swapUnder = [](AssetKey key, const std::vector<AssetKey>& keys, auto& owned,
+                              auto& model) {
+        const auto found = std::find(keys.begin(), keys.end(), key);
+        if (found != keys.end())
+            std::swap(owned[static_cast<std::size_t>(found - keys.begin())], model);
+    };
+    swapUnder(robotKey, actorKeys, actorModels, models.actor);
+    swapUnder(gunKey, propKeys, propModels, models.prop);
 }

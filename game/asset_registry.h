@@ -17,6 +17,12 @@
 // NameHash of the descriptor's file name as given; 0 means failure.
 using AssetKey = std::uint32_t;
 
+// An actor's and a prop's models read again while the game runs (see ReadModelsForReload).
+struct ReadModels {
+    std::unique_ptr<ActorModel> actor;
+    std::unique_ptr<PropModel> prop;
+};
+
 class AssetRegistry {
   public:
     explicit AssetRegistry(float counterFrequency) : counterFrequency(counterFrequency) {}
@@ -33,6 +39,9 @@ class AssetRegistry {
     AssetKey Load(const std::string& descriptorFile);
     // A Kordax for robotKey's actor, a Gun82 for gunKey's prop; null for anything else.
     std::unique_ptr<Clone> CreateInstance(AssetKey key) const;
+    // Puts reloaded models in the places of robotKey's and gunKey's, and the models they
+    // replace into `models`: those must outlive the instances made from them.
+    void SwapModels(ReadModels& models);
 
     float counterFrequency;
     AssetKey robotKey = 0;
@@ -45,3 +54,12 @@ class AssetRegistry {
   private:
     static std::unique_ptr<AssetRegistry>& Instance();
 };
+
+// Reading for a reload, on a thread without the OpenGL context: the actor and prop descriptors
+// in `folder` (ending in '/') and everything they name, the caches included, with the meshes'
+// textures decoded but not built. false, with the file and why, when a descriptor is not of its
+// kind or any file it names cannot be read: a reload takes all of a model or none of it.
+bool ReadModelsForReload(const std::string& folder, const std::string& actorFile,
+                         const std::string& propFile, ReadModels& out, std::string& error);
+// Then, on the context's thread: builds the textures decoded above.
+bool BuildReadTextures(ReadModels& models, std::string& error);

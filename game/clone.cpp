@@ -9,11 +9,15 @@ void Clone::CopyGroups(const Mesh* mesh) {
     groupCount = static_cast<std::int32_t>(groups.size());
 }
 
-int Clone::BuildDisplayLists() {
+void Clone::DeleteDisplayLists() {
     if (!displayLists.empty()) {
         glDeleteLists(displayLists[0], static_cast<GLsizei>(displayLists.size()));
         displayLists.clear();
     }
+}
+
+int Clone::BuildDisplayLists() {
+    DeleteDisplayLists();
     if (groupCount == 0)
         return 1;
     const GLuint first = glGenLists(groupCount);

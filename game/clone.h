@@ -29,6 +29,8 @@ class Clone {
     // Compiles one display list per face group (shininess, specular, diffuse). 0 when OpenGL
     // gives no list names.
     int BuildDisplayLists();
+    // Gives the lists back to OpenGL, for an instance that is replaced while the game runs.
+    void DeleteDisplayLists();
 
     // Turn about the instance's own axes by degrees, counter-clockwise seen from the axis tip.
     // The two other axes are rotated and normalised one by one.

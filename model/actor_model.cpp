@@ -41,9 +41,20 @@ std::vector<std::int32_t> Unmarked(const std::vector<bool>& marked) {
 
 }  // namespace
 
-int ActorModel::LoadMesh(const std::string& fileName, TextureParams& params) {
+int ActorModel::LoadMesh(const std::string& fileName, TextureParams& params, LoadError* error) {
     mesh = std::make_unique<Mesh>();
-    meshLoaded_ = mesh->Load(fileName, params) == 1;
+    return PrepareMesh(mesh->Load(fileName, params, error) == 1);
+}
+
+int ActorModel::ReadMesh(const std::string& fileName, const std::string& textureFolder,
+                         LoadError* error) {
+    mesh = std::make_unique<Mesh>();
+    return PrepareMesh(mesh->ReadFile(fileName, error) == 1 &&
+                       mesh->DecodeTextures(textureFolder, error) == 1);
+}
+
+int ActorModel::PrepareMesh(bool loaded) {
+    meshLoaded_ = loaded;
     meshDepth_ = 0;
     std::vector<bool> posedVertex(mesh->vertices.size());
     std::vector<bool> posedNormal(mesh->normals.size());
@@ -96,9 +107,9 @@ int ActorModel::LoadGroups(const std::string& fileName) {
     return mesh->ReadGroupFile(fileName);
 }
 
-int ActorModel::LoadAnimation(const std::string& fileName) {
+int ActorModel::LoadAnimation(const std::string& fileName, LoadError* error) {
     auto animation = std::make_unique<Animation>();
-    if (animation->Load(fileName) != 1) {
+    if (animation->Load(fileName, error) != 1) {
         return 0;
     }
     nodeTracks_.push_back(NodeTracks(*animation));

@@ -16,11 +16,15 @@
 class ActorModel {
   public:
     // The result of Mesh::Load. The mesh is stored before it loads.
-    int LoadMesh(const std::string& fileName, TextureParams& params);
+    int LoadMesh(const std::string& fileName, TextureParams& params, LoadError* error = nullptr);
+    // The same without the OpenGL context: the textures are decoded (named relative to
+    // `textureFolder`) but not built; Mesh::BuildTextures does that later.
+    int ReadMesh(const std::string& fileName, const std::string& textureFolder,
+                 LoadError* error = nullptr);
     // 1 when the face-group file exists or was written, and was then read.
     int LoadGroups(const std::string& fileName);
     // 1 when the animation loaded and was appended.
-    int LoadAnimation(const std::string& fileName);
+    int LoadAnimation(const std::string& fileName, LoadError* error = nullptr);
     // Appends the bounds of animation `index`: read from the file, or, when the file is
     // missing or invalid, built and written atomically. 1 when the bounds came from a valid
     // file or a file written now; 0 when nothing could be appended (no mesh, no such
@@ -54,6 +58,8 @@ class ActorModel {
     std::vector<std::vector<Zt18DOP>> animationBounds;  // per animation, one root per frame
 
   private:
+    // What posing needs to know of a mesh that has just been read; `loaded` tells whether it was.
+    int PrepareMesh(bool loaded);
     std::vector<Zt18DOP> BuildFrameBounds(const std::string& fileName, int index) const;
     bool ReadBoundsFile(const std::string& fileName, int index, std::vector<Zt18DOP>& roots) const;
     static int WriteBoundsFile(const std::string& fileName, std::vector<Zt18DOP>& roots);

@@ -6,9 +6,17 @@
 #include "assets/binary_file.h"
 #include "model/bounds_files.h"
 
-int PropModel::LoadMesh(const std::string& fileName, TextureParams& params) {
+int PropModel::LoadMesh(const std::string& fileName, TextureParams& params, LoadError* error) {
     mesh = std::make_unique<Mesh>();
-    meshLoaded_ = mesh->Load(fileName, params) == 1;
+    meshLoaded_ = mesh->Load(fileName, params, error) == 1;
+    return meshLoaded_ ? 1 : 0;
+}
+
+int PropModel::ReadMesh(const std::string& fileName, const std::string& textureFolder,
+                        LoadError* error) {
+    mesh = std::make_unique<Mesh>();
+    meshLoaded_ =
+        mesh->ReadFile(fileName, error) == 1 && mesh->DecodeTextures(textureFolder, error) == 1;
     return meshLoaded_ ? 1 : 0;
 }
 

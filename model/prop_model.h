@@ -13,7 +13,11 @@ class PropModel {
     static constexpr std::int32_t kLeafSize = 10;
 
     // The result of Mesh::Load. The mesh is stored before it loads.
-    int LoadMesh(const std::string& fileName, TextureParams& params);
+    int LoadMesh(const std::string& fileName, TextureParams& params, LoadError* error = nullptr);
+    // The same without the OpenGL context: the textures are decoded (named relative to
+    // `textureFolder`) but not built; Mesh::BuildTextures does that later.
+    int ReadMesh(const std::string& fileName, const std::string& textureFolder,
+                 LoadError* error = nullptr);
     // 1 when the tree was read from a valid bounds file, or built and written now. A missing
     // or invalid file is rebuilt from the mesh and replaced atomically; when it cannot be
     // written, 0, and the built tree stays in `bounds`.

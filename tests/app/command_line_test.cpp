@@ -68,4 +68,27 @@ TEST(CommandLine, AnUnknownOptionANameOfNoFolderOrFileOrASecondOneIsAOneLineErro
     }
 }
 
+TEST(CommandLine, WatchTakesAModelFileOrAFolderOnEitherSideAndNeedsOne) {
+    TempDir dir;
+    dir.Write("robot.glb", "");
+    const std::string model = dir.File("robot.glb");
+    const std::string folder = dir.Path().string();
+    for (const auto& arguments : {std::vector<const char*>{"--watch", model.c_str()},
+                                  std::vector<const char*>{model.c_str(), "--watch"}}) {
+        const CommandLine line = Read(arguments);
+        EXPECT_TRUE(line.run && line.watch);
+        EXPECT_EQ(line.model, model);
+        EXPECT_EQ(line.folder, "");
+    }
+    const CommandLine line = Read({"--watch", folder.c_str()});
+    EXPECT_TRUE(line.run && line.watch);
+    EXPECT_EQ(line.folder, folder);
+    EXPECT_EQ(line.model, "");
+    EXPECT_EQ(Read({"--watch"}).text, "vorn: --watch needs a model file or a data folder\n");
+    EXPECT_EQ(Read({"--watch"}).status, 2);
+    const std::string missing = dir.File("missing.glb");
+    EXPECT_EQ(Read({"--watch", missing.c_str()}).text,
+              "vorn: no such folder or model file: " + missing + "\n");
+}
+
 }  // namespace

@@ -7,12 +7,7 @@
 // without a display, which ends at once and says why.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <grp.h>
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <stb/stb_image.h>
 
@@ -28,99 +23,12 @@
 #include <thread>
 #include <vector>
 
+#include "tests/firstrun/game_process.h"
 #include "tests/firstrun/x11_session.h"
 #include "tests/temp_dir.h"
 #include "tools/content/content_writer.h"
 
 namespace {
-
-constexpr const char* kQuestionTitle = "Start FullScreen?";
-constexpr const char* kWindowTitle = "The Vorn Project";
-constexpr auto kPatience = std::chrono::seconds(20);  // against hangs only, never a measure
-
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::milliseconds limit = kPatience) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-// How the game is started: where, with which command line, whether as an ordinary user (for a
-// test running as root, to whom no folder is read-only), and with which variables set (or, with
-// no value, unset).
-struct Start {
-    std::filesystem::path folder;
-    std::vector<std::string> command;
-    bool asUser = false;
-    std::vector<std::pair<std::string, std::optional<std::string>>> environment = {};
-};
-
-constexpr uid_t kNobody = 65534;
-
-// The game as a child process, its console going to `consoleFile`.
-class GameProcess {
-  public:
-    GameProcess(const Start& start, const std::string& consoleFile) {
-        std::vector<char*> argv;
-        for (const std::string& argument : start.command) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        pid_ = fork();
-        if (pid_ == 0) {
-            const int out = open(consoleFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (out < 0 || chdir(start.folder.c_str()) != 0) {
-                _exit(126);
-            }
-            if (start.asUser && getuid() == 0 &&
-                (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-                _exit(125);
-            }
-            for (const auto& [name, value] : start.environment) {
-                if (value)
-                    setenv(name.c_str(), value->c_str(), 1);
-                else
-                    unsetenv(name.c_str());
-            }
-            dup2(out, STDOUT_FILENO);
-            dup2(out, STDERR_FILENO);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-    }
-    ~GameProcess() {
-        if (Running()) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    GameProcess(const GameProcess&) = delete;
-    GameProcess& operator=(const GameProcess&) = delete;
-
-    bool Started() const { return pid_ > 0; }
-    bool Running() {
-        if (pid_ <= 0 || exited_) {
-            return false;
-        }
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            exited_ = true;
-            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        return !exited_;
-    }
-    int Status() const { return status_; }
-
-  private:
-    pid_t pid_ = -1;
-    bool exited_ = false;
-    int status_ = -1;
-};
 
 bool RobotColour(const Pixel& p) {
     return p.b >= 100 && p.b >= p.r + 15 && p.b >= p.g;
@@ -157,21 +65,9 @@ class FirstRun : public ::testing::Test {
              const std::function<void(unsigned long window)>& play = {}) {
         GameProcess game(start, dir.File("console.txt"));
         ASSERT_TRUE(game.Started());
-        unsigned long question = 0;
-        ASSERT_TRUE(WaitUntil([&] { return (question = x.FindWindow(kQuestionTitle)) != 0; }))
-            << "no full-screen question\n"
-            << Console();
-        // Until the box has taken the key; the box may still be setting up its input.
-        ASSERT_TRUE(WaitUntil([&] {
-            x.SendKey(question, "Escape", true);
-            return WaitUntil([&] { return x.FindWindow(kQuestionTitle) == 0; },
-                             std::chrono::milliseconds(500));
-        })) << "the question did not close on Escape";
-
-        unsigned long window = 0;
-        ASSERT_TRUE(WaitUntil([&] { return (window = x.FindWindow(kWindowTitle)) != 0; }))
-            << "no game window\n"
-            << Console();
+        const unsigned long window = AnswerNoAndFindWindow(x);
+        ASSERT_NE(window, 0u) << "no full-screen question, or no game window after it\n"
+                              << Console();
         ASSERT_TRUE(WaitUntil([&] { return ConsoleHas("Load Time "); })) << Console();
         ASSERT_TRUE(WaitUntil([&] { return ConsoleHas("Frames per sec: "); })) << Console();
         if (play) {
