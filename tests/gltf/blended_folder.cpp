@@ -55,10 +55,10 @@ AnimationSource MakeAnimation(const std::string& name, const Vec3& kneeAxis, flo
         const Transform hip{Matrix3::Rotation(speed * static_cast<float>(f), {0, 0, 1}),
                             {0, 0.1f * static_cast<float>(f), 0}};
         // The knee turns about its joint, 2.5 up.
-        const Transform knee = Compose(
-            Compose(Shift(-2.5f), Transform::Rotation(0.2f + 0.5f * static_cast<float>(f),
-                                                      kneeAxis)),
-            Shift(2.5f));
+        const Transform knee =
+            Compose(Compose(Shift(-2.5f),
+                            Transform::Rotation(0.2f + 0.5f * static_cast<float>(f), kneeAxis)),
+                    Shift(2.5f));
         const Affine composed[2] = {FromTransform(hip), FromTransform(Compose(knee, hip))};
         out.tracks[0].keys.push_back(hip);
         out.tracks[1].keys.push_back(knee);

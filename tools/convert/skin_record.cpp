@@ -32,8 +32,8 @@ class NodeNames {
             return false;
         }
         if (found->second > 1) {
-            error = std::string(what) + " \"" + name + "\" names " +
-                    std::to_string(found->second) + " nodes of the mesh";
+            error = std::string(what) + " \"" + name + "\" names " + std::to_string(found->second) +
+                    " nodes of the mesh";
             return false;
         }
         return true;
@@ -50,6 +50,12 @@ bool ReadName(ByteReader& in, std::string& name, const char* what, std::string& 
         return false;
     }
     name = buffer;
+    // Names go into error lines, which stay one line.
+    if (std::any_of(name.begin(), name.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; })) {
+        error = std::string("a ") + what + " name has a control character";
+        return false;
+    }
     return true;
 }
 
@@ -196,8 +202,8 @@ bool DecodeSkinRecord(std::span<const unsigned char> bytes, std::size_t vertexCo
         return false;
     }
     if (const std::uint16_t version = in.U16(); version != kVersion) {
-        error = "skin record version " + std::to_string(version) + ", not " +
-                std::to_string(kVersion);
+        error =
+            "skin record version " + std::to_string(version) + ", not " + std::to_string(kVersion);
         return false;
     }
     const NodeNames names(nodeNames);

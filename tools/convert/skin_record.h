@@ -17,7 +17,8 @@
 //
 // File layout, little-endian:
 //   "VSKN", u16 version (1), u16 joint count J (1 or more),
-//   J x { name (NUL-terminated, 1 to 127 characters), 12 f32: X's columns, then translation },
+//   J x { name (NUL-terminated, 1 to 127 characters, none a control character),
+//         12 f32: X's columns, then translation },
 //   u16 set-node count K, K x name,
 //   i32 vertex count V (the mesh's),
 //   V x { u8 influence count n (0 to 4), n x { u16 joint slot, f32 weight } }.

@@ -65,10 +65,9 @@ bool FitsMesh(const Mesh& mesh, const SkinRecord& record, std::string& error) {
             owner[v] < 0 ? std::string("no node")
                          : std::string("node \"") +
                                mesh.nodes[static_cast<std::size_t>(owner[v])]->name + "\"";
-        error = "vertex " + std::to_string(v) + (blended ? " has influences but " + mover +
-                                                                " moves it, not a set node"
-                                                          : " has no influences but set " +
-                                                                mover + " moves it");
+        error = "vertex " + std::to_string(v) +
+                (blended ? " has influences but " + mover + " moves it, not a set node"
+                         : " has no influences but set " + mover + " moves it");
         return false;
     }
     return true;
@@ -173,8 +172,8 @@ std::vector<float> InverseBindMatrices(const Mesh& mesh, const SkinRecord& recor
     const std::vector<int> jointNodes = NodeIndices(mesh, JointNames(record));
     for (std::size_t k = 0; k < record.joints.size(); ++k) {
         const Affine& x = record.joints[k].bind;
-        float* m = &out[16 * static_cast<std::size_t>(
-                                 gltfNodes[static_cast<std::size_t>(jointNodes[k])])];
+        float* m =
+            &out[16 * static_cast<std::size_t>(gltfNodes[static_cast<std::size_t>(jointNodes[k])])];
         for (std::size_t column = 0; column < 3; ++column) {
             for (std::size_t row = 0; row < 3; ++row)
                 m[4 * column + row] = static_cast<float>(x.a[row][column]);
