@@ -1,11 +1,12 @@
-// The sample content exported with and without the gun, as .glb and as .gltf, passes the
-// Khronos glTF Validator with no errors.
+// The sample content exported with and without the gun, as .glb and as .gltf, and a folder with
+// a blended skin and its skin record, pass the Khronos glTF Validator with no errors.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/convert/blended_folder.h"
 #include "tests/temp_dir.h"
 #include "tools/content/content_writer.h"
 #include "tools/convert/export_folder.h"
@@ -19,7 +20,7 @@ std::string Quoted(const std::string& text) {
     return out + "'";
 }
 
-TEST(GltfExport, SampleContentPassesTheKhronosValidator) {
+TEST(GltfExport, SampleContentAndABlendedSkinPassTheKhronosValidator) {
     TempDir dir;
     const std::string data = dir.File("data");
     std::string failed;
@@ -35,6 +36,11 @@ TEST(GltfExport, SampleContentPassesTheKhronosValidator) {
             command += " " + Quoted(out);
         }
     }
+    const std::string blended = dir.File("blended.glb");
+    WriteBlendedFolder(dir.File("blended"));
+    std::string error;
+    ASSERT_TRUE(ExportFolder(dir.File("blended"), blended, false, error)) << error;
+    command += " " + Quoted(blended);
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 

@@ -128,6 +128,50 @@ double AnimationLength(const tinygltf::Model& model, int animation) {
     return length;
 }
 
+std::vector<RefVertex> SkinnedVertices(const tinygltf::Model& model, int animation, double t) {
+    const tinygltf::Model posed = PosedModel(model, animation, t);
+    std::vector<RefVertex> out;
+    for (const tinygltf::Node& node : model.nodes) {
+        if (node.mesh < 0 || node.skin < 0)
+            continue;
+        const tinygltf::Skin& skin = model.skins[static_cast<std::size_t>(node.skin)];
+        std::vector<double> inverse(16 * skin.joints.size(), 0.0);
+        if (skin.inverseBindMatrices >= 0)
+            inverse = Read(model, skin.inverseBindMatrices);
+        else
+            for (std::size_t j = 0; j < skin.joints.size(); ++j)
+                for (std::size_t i = 0; i < 4; ++i)
+                    inverse[16 * j + 5 * i] = 1;
+        for (const tinygltf::Primitive& p :
+             model.meshes[static_cast<std::size_t>(node.mesh)].primitives) {
+            if (p.mode < TINYGLTF_MODE_TRIANGLES)
+                continue;
+            const std::vector<double> positions = Read(model, p.attributes.at("POSITION"));
+            const std::vector<double> joints = Read(model, p.attributes.at("JOINTS_0"));
+            const std::vector<double> weights = Read(model, p.attributes.at("WEIGHTS_0"));
+            for (std::size_t i = 0; i < positions.size() / 3; ++i) {
+                RefVertex v{{0, 0, 0}, {0, 0, 0}};
+                for (std::size_t k = 0; k < 4; ++k) {
+                    const auto j = static_cast<std::size_t>(joints[4 * i + k]);
+                    Mat4 bind;
+                    std::copy(inverse.begin() + static_cast<long>(16 * j),
+                              inverse.begin() + static_cast<long>(16 * j + 16), bind.begin());
+                    const Vec rest =
+                        Point(Multiply(WorldMatrix(model, skin.joints[j]), bind), positions, i);
+                    const Vec now =
+                        Point(Multiply(WorldMatrix(posed, skin.joints[j]), bind), positions, i);
+                    for (std::size_t c = 0; c < 3; ++c) {
+                        v.rest[c] += weights[4 * i + k] * rest[c];
+                        v.posed[c] += weights[4 * i + k] * now[c];
+                    }
+                }
+                out.push_back(v);
+            }
+        }
+    }
+    return out;
+}
+
 std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation, double t) {
     const tinygltf::Model posed = PosedModel(model, animation, t);
     std::vector<RefVertex> out;

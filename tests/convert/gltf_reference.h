@@ -21,5 +21,9 @@ tinygltf::Model PosedModel(const tinygltf::Model& model, int animation, double t
 // Every vertex of the default scene's triangle primitives that one node or joint moves alone.
 std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation, double t);
 
+// Every vertex of the default scene's skinned triangle primitives, each placed by linear blend
+// skinning: the sum over its joints of weight x joint world matrix x inverse bind matrix.
+std::vector<RefVertex> SkinnedVertices(const tinygltf::Model& model, int animation, double t);
+
 // The longest key time of an animation.
 double AnimationLength(const tinygltf::Model& model, int animation);

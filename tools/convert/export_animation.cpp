@@ -40,6 +40,7 @@ float FrameTime(int frame) {
 }
 
 bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& mesh,
+                   std::span<const int> gltfNodes,
                    std::span<const std::unique_ptr<Animation>> animations,
                    std::span<const std::string> names, std::string& error,
                    std::vector<std::string>& notes) {
@@ -47,6 +48,10 @@ bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& me
     std::int64_t keys = 0;
     for (const auto& animation : animations) {
         tracks.push_back(TrackOfNode(mesh, *animation));
+        for (std::size_t n = 0; n < gltfNodes.size(); ++n) {
+            if (gltfNodes[n] < 0)
+                tracks.back()[n] = -1;
+        }
         keys +=
             std::int64_t{animation->frameCount} *
             std::count_if(tracks.back().begin(), tracks.back().end(), [](int t) { return t >= 0; });
@@ -66,13 +71,13 @@ bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& me
         out.name = names[a];
         const int input = buffer.Floats(times, 1, 0, true);
         // glTF wants at least one channel: an animation that moves no node holds the first
-        // node at the identity, as the game does.
+        // node written at the identity, as the game does.
         std::vector<Transform> still;
         if (std::all_of(tracks[a].begin(), tracks[a].end(), [](int t) { return t < 0; }))
             still.assign(static_cast<std::size_t>(frames), Transform::Identity);
         for (std::size_t n = 0; n < mesh.nodes.size(); ++n) {
             const int track = tracks[a][n];
-            if (track < 0 && (still.empty() || n > 0))
+            if (gltfNodes[n] < 0 || (track < 0 && (still.empty() || gltfNodes[n] > 0)))
                 continue;
             const std::span<const Transform> nodeKeys =
                 track < 0 ? std::span<const Transform>(still)
@@ -111,7 +116,7 @@ bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& me
                                 " keyframes of node \"" + mesh.nodes[n]->name +
                                 "\" have shear, written as the closest rotation and scale");
             }
-            const int target = static_cast<int>(n);
+            const int target = gltfNodes[n];
             // The game holds each frame's stored pose until the next: STEP.
             AddChannel(out, input, buffer.Floats(translation, 3, 0, false), "STEP", target,
                        "translation");

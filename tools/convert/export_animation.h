@@ -17,12 +17,13 @@
 float FrameTime(int frame);
 
 // One glTF animation per actor animation (named by `names`), whose channels set every node that
-// a track moves (glTF node i is the mesh's node i in pre-order) to its keyframe at each frame
-// time, held until the next: STEP samplers, as the game shows each frame's stored pose with no
-// blending. Other nodes keep their rest pose, the identity, as in the game. Keyframes with shear
-// get the closest rotation and scale, with a note. False, with `error`, for animations too
+// a track moves (mesh node i is glTF node gltfNodes[i], or left out when -1) to its keyframe at
+// each frame time, held until the next: STEP samplers, as the game shows each frame's stored pose
+// with no blending. Other nodes keep their rest pose, the identity, as in the game. Keyframes with
+// shear get the closest rotation and scale, with a note. False, with `error`, for animations too
 // large to write.
 bool AddAnimations(tinygltf::Model& model, BufferBuilder& buffer, const Mesh& mesh,
+                   std::span<const int> gltfNodes,
                    std::span<const std::unique_ptr<Animation>> animations,
                    std::span<const std::string> names, std::string& error,
                    std::vector<std::string>& notes);

@@ -16,6 +16,8 @@ int TypeOf(int components) {
             return TINYGLTF_TYPE_VEC2;
         case 3:
             return TINYGLTF_TYPE_VEC3;
+        case 16:
+            return TINYGLTF_TYPE_MAT4;
         default:
             return TINYGLTF_TYPE_VEC4;
     }

@@ -13,8 +13,8 @@ class BufferBuilder {
 
     // A buffer view of the bytes, starting 4-byte aligned; `target` 0 for none.
     int View(std::span<const unsigned char> bytes, int target);
-    // An accessor of float VEC2/VEC3/VEC4/SCALAR elements (`components` each), in its own view,
-    // with min and max when `bounds`.
+    // An accessor of float VEC2/VEC3/VEC4/MAT4/SCALAR elements (`components` each), in its own
+    // view, with min and max when `bounds`.
     int Floats(std::span<const float> values, int components, int target, bool bounds);
     // Triangle indices, unsigned short when every index fits, else unsigned int.
     int Indices(std::span<const std::uint32_t> indices);

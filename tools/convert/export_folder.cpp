@@ -13,6 +13,7 @@
 #include "tools/convert/export_folder.h"
 #include "tools/convert/export_materials.h"
 #include "tools/convert/export_mesh.h"
+#include "tools/convert/export_skin.h"
 #include "tools/convert/export_source.h"
 #include "tools/convert/export_trs.h"
 #include "tools/convert/gltf_attachment_points.h"
@@ -31,34 +32,42 @@ std::string UnusedName(const Mesh& mesh, const std::string& wanted) {
     return name;
 }
 
-// glTF node i is the mesh's node i in pre-order, with the same name and children. At rest every
-// local transform is the identity, so the rest pose is the bind pose and each animation's
-// keyframes are the nodes' local transforms as they are. Gives the joint of every vertex: the
-// last node in pre-order that lists it (the one whose pose the game leaves on it), or, for
-// vertices no node owns, one more joint that nothing moves.
+// glTF node gltfNodes[i] is the mesh's node i in pre-order, with the same name and children
+// (a left-out node, -1, has none). At rest every local transform is the identity, so the rest
+// pose is the bind pose and each animation's keyframes are the nodes' local transforms as they
+// are. Gives the joint of every vertex: the last node in pre-order that lists it (the one whose
+// pose the game leaves on it), or, for vertices no node owns, one more joint that nothing
+// moves. Vertices of left-out nodes get joint 0: their influences come from the skin record.
 std::vector<std::uint16_t> AddActorNodes(tinygltf::Model& model, const Mesh& mesh,
+                                         const std::vector<int>& gltfNodes,
                                          std::vector<int>& roots) {
     std::vector<std::uint16_t> joints(mesh.vertices.size(),
                                       std::numeric_limits<std::uint16_t>::max());
     std::map<const MeshNode*, int> indexOf;
     for (std::size_t i = 0; i < mesh.nodes.size(); ++i)
-        indexOf[mesh.nodes[i].get()] = static_cast<int>(i);
+        indexOf[mesh.nodes[i].get()] = gltfNodes[i];
     for (std::size_t i = 0; i < mesh.nodes.size(); ++i) {
         const MeshNode& node = *mesh.nodes[i];
+        const int index = gltfNodes[i];
+        if (index < 0) {
+            for (const std::int32_t v : node.vertices)
+                joints[static_cast<std::size_t>(v)] = 0;
+            continue;
+        }
         tinygltf::Node out;
         out.name = node.name;
         out.extras = AttachmentPointsExtras(node);
         model.nodes.push_back(out);
         if (node.parent == nullptr) {
-            roots.push_back(static_cast<int>(i));
+            roots.push_back(index);
         } else {
             model.nodes[static_cast<std::size_t>(indexOf.at(node.parent))].children.push_back(
-                static_cast<int>(i));
+                index);
         }
         for (const std::int32_t v : node.vertices)
-            joints[static_cast<std::size_t>(v)] = static_cast<std::uint16_t>(i);
+            joints[static_cast<std::size_t>(v)] = static_cast<std::uint16_t>(index);
     }
-    const auto still = static_cast<std::uint16_t>(mesh.nodes.size());
+    const auto still = static_cast<std::uint16_t>(model.nodes.size());
     if (std::count(joints.begin(), joints.end(), std::numeric_limits<std::uint16_t>::max()) > 0) {
         std::replace(joints.begin(), joints.end(), std::numeric_limits<std::uint16_t>::max(),
                      still);
@@ -70,10 +79,10 @@ std::vector<std::uint16_t> AddActorNodes(tinygltf::Model& model, const Mesh& mes
     return joints;
 }
 
-int NodeIndex(const Mesh& mesh, const MeshNode* node) {
+int NodeIndex(const Mesh& mesh, const MeshNode* node, const std::vector<int>& gltfNodes) {
     for (std::size_t i = 0; i < mesh.nodes.size(); ++i) {
         if (mesh.nodes[i].get() == node)
-            return static_cast<int>(i);
+            return gltfNodes[i];
     }
     return -1;
 }
@@ -98,11 +107,19 @@ bool BuildModel(ExportSource& source, tinygltf::Model& model, std::string& error
     BufferBuilder buffer(model);
 
     std::vector<int> roots;
-    const std::vector<std::uint16_t> joints = AddActorNodes(model, mesh, roots);
+    const SkinRecord* record = source.skin ? &*source.skin : nullptr;
+    const std::vector<int> gltfNodes = GltfNodes(mesh, record);
+    const std::vector<std::uint16_t> joints = AddActorNodes(model, mesh, gltfNodes, roots);
     tinygltf::Skin skin;
     skin.name = Stem(source.actor.fileName);
     for (std::size_t i = 0; i < model.nodes.size(); ++i)
         skin.joints.push_back(static_cast<int>(i));
+    std::vector<BlendedVertex> blended;
+    if (record != nullptr) {
+        skin.inverseBindMatrices = buffer.Floats(
+            InverseBindMatrices(mesh, *record, gltfNodes, skin.joints.size()), 16, 0, false);
+        blended = BlendedVertices(mesh, *record, gltfNodes);
+    }
     model.skins.push_back(skin);
 
     MaterialTable materials(model, buffer, mesh, std::move(source.actor.textures),
@@ -110,7 +127,7 @@ bool BuildModel(ExportSource& source, tinygltf::Model& model, std::string& error
     MeshCounts counts;
     tinygltf::Node holder;
     holder.name = Stem(source.actor.fileName);
-    holder.mesh = AddMesh(model, buffer, materials, mesh, joints, holder.name, counts);
+    holder.mesh = AddMesh(model, buffer, materials, mesh, joints, blended, holder.name, counts);
     holder.skin = 0;
     if (counts.triangles == 0) {
         error = source.actor.fileName + ": no face has three distinct corners";
@@ -123,15 +140,15 @@ bool BuildModel(ExportSource& source, tinygltf::Model& model, std::string& error
     model.nodes.push_back(holder);
     roots.insert(roots.begin(), static_cast<int>(model.nodes.size() - 1));
 
-    if (!AddAnimations(model, buffer, mesh, source.animations, source.animationNames, error,
-                       notes)) {
+    if (!AddAnimations(model, buffer, mesh, gltfNodes, source.animations, source.animationNames,
+                       error, notes)) {
         error = source.actor.fileName + ": " + error;
         return false;
     }
 
     if (source.gun) {
         const MeshNode* carrier = mesh.FindNode(NameHash("Gun"));
-        if (carrier == nullptr) {
+        if (carrier == nullptr || NodeIndex(mesh, carrier, gltfNodes) < 0) {
             error = source.actor.fileName + ": no node named \"Gun\" carries the gun";
             return false;
         }
@@ -141,7 +158,7 @@ bool BuildModel(ExportSource& source, tinygltf::Model& model, std::string& error
         MeshCounts gunCounts;
         tinygltf::Node gun;
         gun.name = Stem(source.gun->fileName);
-        gun.mesh = AddMesh(model, buffer, gunMaterials, gunMesh, {}, gun.name, gunCounts);
+        gun.mesh = AddMesh(model, buffer, gunMaterials, gunMesh, {}, {}, gun.name, gunCounts);
         if (gunCounts.triangles == 0) {
             error = source.gun->fileName + ": no face has three distinct corners";
             return false;
@@ -152,8 +169,8 @@ bool BuildModel(ExportSource& source, tinygltf::Model& model, std::string& error
         const std::array<double, 16> matrix = TrsMatrix(mount);
         gun.matrix.assign(matrix.begin(), matrix.end());
         model.nodes.push_back(gun);
-        model.nodes[static_cast<std::size_t>(NodeIndex(mesh, carrier))].children.push_back(
-            static_cast<int>(model.nodes.size() - 1));
+        model.nodes[static_cast<std::size_t>(NodeIndex(mesh, carrier, gltfNodes))]
+            .children.push_back(static_cast<int>(model.nodes.size() - 1));
     }
 
     tinygltf::Scene scene;

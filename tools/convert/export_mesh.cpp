@@ -60,6 +60,10 @@ std::vector<std::pair<int, int>> GroupFaces(const Mesh& mesh, std::vector<int>& 
     return sorted;
 }
 
+Vec3 ToVec3(const Vec3d& v) {
+    return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
+}
+
 // glTF wants unit normals; the game never renormalises, so only the direction is carried. A
 // normal without one takes the face's.
 Vec3 UnitNormal(const Vec3& n, const Vec3& faceNormal) {
@@ -73,8 +77,9 @@ Vec3 UnitNormal(const Vec3& n, const Vec3& faceNormal) {
 
 class CornerTable {
   public:
-    CornerTable(const Mesh& mesh, std::span<const std::uint16_t> joints)
-        : mesh_(mesh), joints_(joints) {}
+    CornerTable(const Mesh& mesh, std::span<const std::uint16_t> joints,
+                std::span<const BlendedVertex> blended)
+        : mesh_(mesh), joints_(joints), blended_(blended) {}
 
     std::uint32_t Index(const Corner& c, const Vec3& faceNormal) {
         const auto key = std::make_tuple(c.vertex, c.normal, std::bit_cast<std::uint32_t>(c.u),
@@ -89,12 +94,24 @@ class CornerTable {
 
   private:
     void Append(const Corner& c, const Vec3& faceNormal) {
-        const Vec3& p = mesh_.vertices[static_cast<std::size_t>(c.vertex)];
-        const Vec3 n = UnitNormal(mesh_.normals[static_cast<std::size_t>(c.normal)], faceNormal);
+        const auto vertex = static_cast<std::size_t>(c.vertex);
+        Vec3 p = mesh_.vertices[vertex];
+        Vec3 n = mesh_.normals[static_cast<std::size_t>(c.normal)];
+        const BlendedVertex* blended =
+            !blended_.empty() && blended_[vertex].blended ? &blended_[vertex] : nullptr;
+        if (blended != nullptr) {
+            p = ToVec3(blended->unbind.Point({p.x, p.y, p.z}));
+            n = ToVec3(blended->unbind.Direction({n.x, n.y, n.z}));
+        }
+        n = UnitNormal(n, faceNormal);
         out_.positions.insert(out_.positions.end(), {p.x, p.y, p.z});
         out_.normals.insert(out_.normals.end(), {n.x, n.y, n.z});
         out_.uvs.insert(out_.uvs.end(), {c.u, c.v});
-        if (!joints_.empty()) {
+        if (blended != nullptr) {
+            out_.joints.insert(out_.joints.end(), blended->joints.begin(), blended->joints.end());
+            out_.weights.insert(out_.weights.end(), blended->weights.begin(),
+                                blended->weights.end());
+        } else if (!joints_.empty()) {
             out_.joints.insert(out_.joints.end(),
                                {joints_[static_cast<std::size_t>(c.vertex)], 0, 0, 0});
             out_.weights.insert(out_.weights.end(), {1.0f, 0.0f, 0.0f, 0.0f});
@@ -103,6 +120,7 @@ class CornerTable {
 
     const Mesh& mesh_;
     std::span<const std::uint16_t> joints_;
+    std::span<const BlendedVertex> blended_;
     std::map<std::tuple<std::int32_t, std::int32_t, std::uint32_t, std::uint32_t>, std::uint32_t>
         index_;
     Attributes out_;
@@ -129,12 +147,12 @@ int DistinctCorners(const Mesh& mesh, const Face& face, Corner (&out)[4]) {
 }  // namespace
 
 int AddMesh(tinygltf::Model& model, BufferBuilder& buffer, MaterialTable& materials,
-            const Mesh& mesh, std::span<const std::uint16_t> vertexJoints, const std::string& name,
-            MeshCounts& counts) {
+            const Mesh& mesh, std::span<const std::uint16_t> vertexJoints,
+            std::span<const BlendedVertex> blended, const std::string& name, MeshCounts& counts) {
     std::vector<int> groupOfFace;
     const std::vector<std::pair<int, int>> groups = GroupFaces(mesh, groupOfFace);
     std::vector<std::vector<std::uint32_t>> indices(groups.size());
-    CornerTable corners(mesh, vertexJoints);
+    CornerTable corners(mesh, vertexJoints, blended);
     for (std::size_t f = 0; f < mesh.faces.size(); ++f) {
         const Face& face = mesh.faces[f];
         Corner c[4];

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "game/descriptor.h"
+#include "tools/convert/export_skin.h"
 
 namespace {
 
@@ -125,7 +126,8 @@ bool LoadExportSource(const std::string& folder, bool withGun, ExportSource& out
         return false;
     }
     const std::optional<Descriptor> actor = ReadKind(folder, kActorDescriptor, "actor", error);
-    if (!actor || !ReadMesh(folder, actor->mesh, out.actor, error))
+    if (!actor || !ReadMesh(folder, actor->mesh, out.actor, error) ||
+        !ReadSkinRecord(folder, actor->mesh, *out.actor.mesh, out.skin, error))
         return false;
     for (const std::string& name : actor->animations) {
         if (!ReadAnimation(folder, name, out, error))
