@@ -11,7 +11,7 @@ namespace {
 TEST(AssimpIsolation, ACrashingReaderBecomesOneLineOfRefusal) {
     TempDir dir;
     const std::string path = dir.File("tall.dae");
-    ASSERT_EQ(Export(*ZUpCentimetreModel(), "collada", path), "");
+    ASSERT_EQ(ExportWithAssimp(*AssimpZUpCentimetreModel(), "collada", path), "");
     CrashReaderChildForTest(true);
     Scene scene;
     std::string error;

@@ -120,7 +120,7 @@ const aiQuaternion kQuarterTurnY(aiVector3D(0, 1, 0), static_cast<float>(AI_MATH
 
 }  // namespace
 
-std::unique_ptr<aiScene> SkinnedCharacter() {
+std::unique_ptr<aiScene> AssimpSkinnedCharacter() {
     auto* root = new aiNode("Root");
     AttachMesh(Child(root, "Body", aiMatrix4x4()), 0);
     aiNode* hips = Child(root, "Hips", Translation(0, 1, 0));
@@ -143,7 +143,7 @@ std::unique_ptr<aiScene> SkinnedCharacter() {
     return scene;
 }
 
-std::unique_ptr<aiScene> NodeAnimatedModel() {
+std::unique_ptr<aiScene> AssimpNodeAnimatedModel() {
     auto* root = new aiNode("Root");
     AttachMesh(Child(root, "Spinner", aiMatrix4x4()), 0);
     auto scene = Scene(root, {Mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}})});
@@ -153,7 +153,7 @@ std::unique_ptr<aiScene> NodeAnimatedModel() {
     return scene;
 }
 
-std::unique_ptr<aiScene> TexturedModel(const std::string& texture) {
+std::unique_ptr<aiScene> AssimpTexturedModel(const std::string& texture) {
     auto* root = new aiNode("Root");
     AttachMesh(Child(root, "Body", aiMatrix4x4()), 0);
     aiMesh* mesh = Mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
@@ -165,7 +165,7 @@ std::unique_ptr<aiScene> TexturedModel(const std::string& texture) {
     return scene;
 }
 
-std::unique_ptr<aiScene> ZUpCentimetreModel() {
+std::unique_ptr<aiScene> AssimpZUpCentimetreModel() {
     // Z up to Y up (Y' = Z, Z' = -Y), centimetres to metres.
     const aiMatrix4x4 toYUpMetres(0.01f, 0, 0, 0, 0, 0, 0.01f, 0, 0, -0.01f, 0, 0, 0, 0, 0, 1);
     auto* root = new aiNode("Root");
@@ -174,7 +174,8 @@ std::unique_ptr<aiScene> ZUpCentimetreModel() {
     return Scene(root, {Mesh({{0, 0, 0}, {50, 0, 0}, {0, 0, 180}}, {{0, 1, 2}})});
 }
 
-std::string Export(const aiScene& scene, const std::string& format, const std::string& path) {
+std::string ExportWithAssimp(const aiScene& scene, const std::string& format,
+                             const std::string& path) {
     Assimp::Exporter exporter;
     if (exporter.Export(&scene, format, path) == AI_SUCCESS)
         return {};

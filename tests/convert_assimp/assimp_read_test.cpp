@@ -89,7 +89,7 @@ constexpr double kHalfRoot2 = 0.70710678;
 TEST(AssimpSkinned, KeepsBlendedWeightsInverseBindsAndBothAnimations) {
     TempDir dir;
     const std::string path = dir.File("character.fbx");
-    ASSERT_EQ(Export(*SkinnedCharacter(), "fbxa", path), "");
+    ASSERT_EQ(ExportWithAssimp(*AssimpSkinnedCharacter(), "fbxa", path), "");
     const Scene scene = Read(path);
     // FBX counts in centimetres unless it says otherwise, and the exporter says nothing.
     const double unit = 0.01;
@@ -144,7 +144,7 @@ TEST(AssimpSkinned, KeepsBlendedWeightsInverseBindsAndBothAnimations) {
 TEST(AssimpNodeAnimation, TicksBecomeSecondsAndKeysKeepTheirValues) {
     TempDir dir;
     const std::string path = dir.File("spinner.fbx");
-    ASSERT_EQ(Export(*NodeAnimatedModel(), "fbxa", path), "");
+    ASSERT_EQ(ExportWithAssimp(*AssimpNodeAnimatedModel(), "fbxa", path), "");
     const Scene scene = Read(path);
     const int spinner = NodeNamed(scene, "Spinner");
     ASSERT_GE(spinner, 0);
@@ -202,7 +202,9 @@ TEST(AssimpTextures, ExternalNameWithBackSlashesAndOtherCaseIsFoundInTheModelsFo
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "maps");
     dir.Write("maps/skin.tga", SmallTga());
-    ASSERT_EQ(Export(*TexturedModel(".\\Maps\\Skin.TGA"), "obj", dir.File("panel.obj")), "");
+    ASSERT_EQ(
+        ExportWithAssimp(*AssimpTexturedModel(".\\Maps\\Skin.TGA"), "obj", dir.File("panel.obj")),
+        "");
     const Scene scene = Read(dir.File("panel.obj"));
     ASSERT_EQ(scene.meshes.size(), 1u);
     const int material = scene.meshes[0].material;
@@ -231,7 +233,8 @@ TEST(AssimpTextures, NamesLeadingOutOfTheFolderAreSkippedWithANote) {
         TempDir dir;
         std::filesystem::create_directory(dir.Path() / "model");
         dir.Write("skin.tga", SmallTga());
-        ASSERT_EQ(Export(*TexturedModel(name), "obj", dir.File("model/panel.obj")), "");
+        ASSERT_EQ(ExportWithAssimp(*AssimpTexturedModel(name), "obj", dir.File("model/panel.obj")),
+                  "");
         const Scene scene = Read(dir.File("model/panel.obj"));
         ASSERT_EQ(scene.meshes.size(), 1u) << name;
         EXPECT_TRUE(scene.images.empty()) << name;
@@ -244,7 +247,7 @@ TEST(AssimpTextures, NamesLeadingOutOfTheFolderAreSkippedWithANote) {
 
 TEST(AssimpTextures, EmbeddedImageIsDecodedByTheParent) {
     TempDir dir;
-    auto model = TexturedModel("*0");
+    auto model = AssimpTexturedModel("*0");
     const std::uint8_t rgb[12] = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
     int size = 0;
     unsigned char* png = stbi_write_png_to_mem(rgb, 6, 2, 2, 3, &size);
@@ -261,7 +264,7 @@ TEST(AssimpTextures, EmbeddedImageIsDecodedByTheParent) {
     STBIW_FREE(png);
     model->mNumTextures = 1;
     model->mTextures = new aiTexture* [1] { texture };
-    ASSERT_EQ(Export(*model, "fbxa", dir.File("panel.fbx")), "");
+    ASSERT_EQ(ExportWithAssimp(*model, "fbxa", dir.File("panel.fbx")), "");
     const Scene scene = Read(dir.File("panel.fbx"));
     ASSERT_EQ(scene.images.size(), 1u);
     EXPECT_EQ(scene.materials[static_cast<std::size_t>(scene.meshes[0].material)].image, 0);
@@ -272,9 +275,9 @@ TEST(AssimpTextures, EmbeddedImageIsDecodedByTheParent) {
 // The file's up axis and unit: the 1.8 m figure stands along +Y in metres.
 TEST(AssimpAxes, ZUpCentimetreFilesStandUpInMetres) {
     TempDir dir;
-    ASSERT_EQ(Export(*ZUpCentimetreModel(), "collada", dir.File("tall.dae")), "");
+    ASSERT_EQ(ExportWithAssimp(*AssimpZUpCentimetreModel(), "collada", dir.File("tall.dae")), "");
     // The FBX exporter leaves the root's axes out of its header: say them as a Z-up tool does.
-    ASSERT_EQ(Export(*ZUpCentimetreModel(), "fbxa", dir.File("plain.fbx")), "");
+    ASSERT_EQ(ExportWithAssimp(*AssimpZUpCentimetreModel(), "fbxa", dir.File("plain.fbx")), "");
     std::string fbx = dir.Read("plain.fbx");
     for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
              {"\"UpAxis\", \"int\", \"Integer\", \"\", 1",

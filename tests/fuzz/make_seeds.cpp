@@ -57,7 +57,7 @@ bool WriteSeeds(const std::filesystem::path& folder) {
     const std::string character = in("character.fbx");
     Scene scene;
     std::string error;
-    if (!Export(*SkinnedCharacter(), "fbxa", character).empty() ||
+    if (!ExportWithAssimp(*AssimpSkinnedCharacter(), "fbxa", character).empty() ||
         !ReadWithAssimp(character, scene, error)) {
         return Fail("the skinned character");
     }
