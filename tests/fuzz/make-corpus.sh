@@ -12,7 +12,7 @@ s="$content/sample"
 z="$content/seeds"
 corpus=tests/fuzz/corpus
 rm -rf "$corpus"
-for t in mesh animation face_groups prop_bounds actor_bounds tga bmp descriptor stats gltf_import; do
+for t in mesh animation face_groups prop_bounds actor_bounds tga bmp descriptor stats gltf_import scene_wire; do
     mkdir -p "$corpus/$t"
 done
 cp "$s/kordax.ply" "$s/gun82.ply" "$z/gun82-plain.ply" "$corpus/mesh/"
@@ -25,4 +25,5 @@ cp "$s"/*.bmp tests/data/images/*.bmp "$corpus/bmp/"
 cp "$s/kordax.txt" "$s/gun82.txt" "$corpus/descriptor/"
 cp "$s"/*stats.txt "$corpus/stats/"
 cp "$z"/*.glb "$z"/*.gltf "$corpus/gltf_import/"
+cp "$z"/*.scene "$corpus/scene_wire/"
 du -sh "$corpus"

@@ -1,17 +1,21 @@
 // vorn-fuzz-seeds OUTPUT_DIR: writes the seed files that vorn-content does not make, with the
 // game's own writers: the caches of the sample robot, gun and short walk as the fuzz targets
 // load them, a gun mesh that loads without an OpenGL context, the short walk itself, and the
-// small glTF test models as .glb and .gltf files.
+// small glTF test models as .glb and .gltf files, and scenes as the reader child sends them.
 // tests/fuzz/make-corpus.sh puts them into the corpus.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "model/actor_model.h"
 #include "model/prop_model.h"
+#include "tests/convert_assimp/assimp_models.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "tests/support/gltf_models.h"
 #include "tests/support/plain_content.h"
+#include "tests/support/sample_scene.h"
+#include "tools/convert/assimp_reader.h"
 
 namespace {
 
@@ -47,6 +51,24 @@ bool WriteSeeds(const std::filesystem::path& folder) {
         !WriteModelFile(TexturedModel(true), in("textured-jpeg.gltf")) ||
         !WriteModelFile(StaticModel(), in("static.glb"))) {
         return Fail("the glTF models");
+    }
+
+    // The scene wire: one of everything, and the skinned character as the reader gives it.
+    const std::string character = in("character.fbx");
+    Scene scene;
+    std::string error;
+    if (!ExportWithAssimp(*AssimpSkinnedCharacter(), "fbxa", character).empty() ||
+        !ReadWithAssimp(character, scene, error)) {
+        return Fail("the skinned character");
+    }
+    std::filesystem::remove(character);
+    scene.sources = {"character.fbx"};
+    for (const auto& [name, bytes] :
+         {std::pair{"sample.scene", EncodeScene(SampleScene(), SampleEncodedImages())},
+          std::pair{"character.scene", EncodeScene(scene, {})}}) {
+        std::ofstream out(in(name), std::ios::binary);
+        if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+            return Fail(name);
     }
     return true;
 }

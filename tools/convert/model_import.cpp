@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tools/convert/assimp_reader.h"
 #include "tools/convert/gltf_read.h"
 #include "tools/convert/gltf_read_load.h"
 #include "tools/convert/scene_names.h"
@@ -16,12 +17,6 @@ bool IsGltf(const std::string& path) {
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension == ".gltf" || extension == ".glb";
-}
-
-// The other formats' reader. It joins here, and only here.
-bool ReadOtherFormat(const std::string& path, Scene&, std::string& error) {
-    error = path + ": this format is not supported";
-    return false;
 }
 
 bool ImportGltfFile(const std::string& path, const ImportOptions& options, ImportedFolder& out,
@@ -73,7 +68,7 @@ bool ImportModelFile(const std::string& path, const ImportOptions& options, Impo
     if (IsGltf(path))
         return ImportGltfFile(path, options, out, error);
     Scene scene;
-    if (!ReadOtherFormat(path, scene, error)) {
+    if (!ReadWithAssimp(path, scene, error)) {
         error = OneLine(error);
         return false;
     }

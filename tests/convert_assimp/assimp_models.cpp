@@ -1,0 +1,183 @@
+#include "tests/convert_assimp/assimp_models.h"
+
+#include <assimp/Exporter.hpp>
+
+namespace {
+
+aiNode* Child(aiNode* parent, const char* name, const aiMatrix4x4& transform) {
+    auto* node = new aiNode(name);
+    node->mTransformation = transform;
+    parent->addChildren(1, &node);
+    return node;
+}
+
+aiMatrix4x4 Translation(float x, float y, float z) {
+    aiMatrix4x4 m;
+    return aiMatrix4x4::Translation(aiVector3D(x, y, z), m);
+}
+
+void AttachMesh(aiNode* node, unsigned index) {
+    node->mNumMeshes = 1;
+    node->mMeshes = new unsigned[1]{index};
+}
+
+aiMesh* Mesh(std::initializer_list<aiVector3D> positions,
+             std::initializer_list<std::array<unsigned, 3>> triangles) {
+    auto* mesh = new aiMesh;
+    mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    mesh->mNumVertices = static_cast<unsigned>(positions.size());
+    mesh->mVertices = new aiVector3D[positions.size()];
+    mesh->mNormals = new aiVector3D[positions.size()];
+    unsigned v = 0;
+    for (const aiVector3D& p : positions) {
+        mesh->mNormals[v] = aiVector3D(0, 0, 1);
+        mesh->mVertices[v++] = p;
+    }
+    mesh->mNumFaces = static_cast<unsigned>(triangles.size());
+    mesh->mFaces = new aiFace[triangles.size()];
+    unsigned f = 0;
+    for (const auto& t : triangles) {
+        mesh->mFaces[f].mNumIndices = 3;
+        mesh->mFaces[f++].mIndices = new unsigned[3]{t[0], t[1], t[2]};
+    }
+    return mesh;
+}
+
+std::unique_ptr<aiScene> Scene(aiNode* root, std::initializer_list<aiMesh*> meshes) {
+    auto scene = std::make_unique<aiScene>();
+    scene->mRootNode = root;
+    scene->mNumMeshes = static_cast<unsigned>(meshes.size());
+    scene->mMeshes = new aiMesh*[meshes.size()];
+    unsigned m = 0;
+    for (aiMesh* mesh : meshes)
+        scene->mMeshes[m++] = mesh;
+    scene->mNumMaterials = 1;
+    scene->mMaterials = new aiMaterial* [1] { new aiMaterial };
+    aiString name("Paint");
+    scene->mMaterials[0]->AddProperty(&name, AI_MATKEY_NAME);
+    const aiColor3D diffuse(0.5f, 0.25f, 1.0f);
+    scene->mMaterials[0]->AddProperty(&diffuse, 1, AI_MATKEY_COLOR_DIFFUSE);
+    return scene;
+}
+
+aiBone* Bone(const char* name, const aiMatrix4x4& offset,
+             std::initializer_list<std::pair<unsigned, float>> weights) {
+    auto* bone = new aiBone;
+    bone->mName = name;
+    bone->mOffsetMatrix = offset;
+    bone->mNumWeights = static_cast<unsigned>(weights.size());
+    bone->mWeights = new aiVertexWeight[weights.size()];
+    unsigned w = 0;
+    for (const auto& [vertex, weight] : weights)
+        bone->mWeights[w++] = aiVertexWeight(vertex, weight);
+    return bone;
+}
+
+// One channel with position, rotation and scale keys at the given ticks.
+aiNodeAnim* Channel(const char* node, std::initializer_list<std::pair<double, aiVector3D>> moves,
+                    std::initializer_list<std::pair<double, aiQuaternion>> turns) {
+    auto* channel = new aiNodeAnim;
+    channel->mNodeName = node;
+    channel->mNumPositionKeys = static_cast<unsigned>(moves.size());
+    channel->mPositionKeys = new aiVectorKey[moves.size()];
+    unsigned k = 0;
+    for (const auto& [time, value] : moves)
+        channel->mPositionKeys[k++] = aiVectorKey(time, value);
+    channel->mNumRotationKeys = static_cast<unsigned>(turns.size());
+    channel->mRotationKeys = new aiQuatKey[turns.size()];
+    k = 0;
+    for (const auto& [time, value] : turns)
+        channel->mRotationKeys[k++] = aiQuatKey(time, value);
+    channel->mNumScalingKeys = 1;
+    channel->mScalingKeys = new aiVectorKey[1]{aiVectorKey(0, aiVector3D(1, 1, 1))};
+    return channel;
+}
+
+aiAnimation* Animation(const char* name, double ticksPerSecond, double duration,
+                       std::initializer_list<aiNodeAnim*> channels) {
+    auto* animation = new aiAnimation;
+    animation->mName = name;
+    animation->mTicksPerSecond = ticksPerSecond;
+    animation->mDuration = duration;
+    animation->mNumChannels = static_cast<unsigned>(channels.size());
+    animation->mChannels = new aiNodeAnim*[channels.size()];
+    unsigned c = 0;
+    for (aiNodeAnim* channel : channels)
+        animation->mChannels[c++] = channel;
+    return animation;
+}
+
+void SetAnimations(aiScene& scene, std::initializer_list<aiAnimation*> animations) {
+    scene.mNumAnimations = static_cast<unsigned>(animations.size());
+    scene.mAnimations = new aiAnimation*[animations.size()];
+    unsigned a = 0;
+    for (aiAnimation* animation : animations)
+        scene.mAnimations[a++] = animation;
+}
+
+const aiQuaternion kQuarterTurnZ(aiVector3D(0, 0, 1), static_cast<float>(AI_MATH_HALF_PI));
+const aiQuaternion kQuarterTurnY(aiVector3D(0, 1, 0), static_cast<float>(AI_MATH_HALF_PI));
+
+}  // namespace
+
+std::unique_ptr<aiScene> AssimpSkinnedCharacter() {
+    auto* root = new aiNode("Root");
+    AttachMesh(Child(root, "Body", aiMatrix4x4()), 0);
+    aiNode* hips = Child(root, "Hips", Translation(0, 1, 0));
+    Child(hips, "Arm", Translation(0, 0.5f, 0));
+    aiMesh* mesh =
+        Mesh({{-0.2f, 1, 0}, {0.2f, 1, 0}, {0, 1.5f, 0}, {0, 2, 0}}, {{0, 1, 2}, {1, 3, 2}});
+    mesh->mNumBones = 2;
+    mesh->mBones = new aiBone* [2] {
+        Bone("Hips", Translation(0, -1, 0), {{0, 1.0f}, {1, 1.0f}, {2, 0.25f}}),
+            Bone("Arm", Translation(0, -1.5f, 0), {{2, 0.75f}, {3, 1.0f}})
+    };
+    auto scene = Scene(root, {mesh});
+    SetAnimations(
+        *scene,
+        {Animation("Walk", 1, 1,
+                   {Channel("Hips", {{0, {0, 1, 0}}, {1, {0, 1.2f, 0}}}, {{0, aiQuaternion()}})}),
+         Animation(
+             "Wave", 1, 1,
+             {Channel("Arm", {{0, {0, 0.5f, 0}}}, {{0, aiQuaternion()}, {1, kQuarterTurnZ}})})});
+    return scene;
+}
+
+std::unique_ptr<aiScene> AssimpNodeAnimatedModel() {
+    auto* root = new aiNode("Root");
+    AttachMesh(Child(root, "Spinner", aiMatrix4x4()), 0);
+    auto scene = Scene(root, {Mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}})});
+    SetAnimations(*scene, {Animation("Spin", 1, 1,
+                                     {Channel("Spinner", {{0, {0, 0, 0}}, {1, {1, 0, 0}}},
+                                              {{0, aiQuaternion()}, {1, kQuarterTurnY}})})});
+    return scene;
+}
+
+std::unique_ptr<aiScene> AssimpTexturedModel(const std::string& texture) {
+    auto* root = new aiNode("Root");
+    AttachMesh(Child(root, "Body", aiMatrix4x4()), 0);
+    aiMesh* mesh = Mesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+    mesh->mNumUVComponents[0] = 2;
+    mesh->mTextureCoords[0] = new aiVector3D[3]{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    auto scene = Scene(root, {mesh});
+    aiString name(texture);
+    scene->mMaterials[0]->AddProperty(&name, AI_MATKEY_TEXTURE_DIFFUSE(0));
+    return scene;
+}
+
+std::unique_ptr<aiScene> AssimpZUpCentimetreModel() {
+    // Z up to Y up (Y' = Z, Z' = -Y), centimetres to metres.
+    const aiMatrix4x4 toYUpMetres(0.01f, 0, 0, 0, 0, 0, 0.01f, 0, 0, -0.01f, 0, 0, 0, 0, 0, 1);
+    auto* root = new aiNode("Root");
+    root->mTransformation = toYUpMetres;
+    AttachMesh(Child(root, "Body", aiMatrix4x4()), 0);
+    return Scene(root, {Mesh({{0, 0, 0}, {50, 0, 0}, {0, 0, 180}}, {{0, 1, 2}})});
+}
+
+std::string ExportWithAssimp(const aiScene& scene, const std::string& format,
+                             const std::string& path) {
+    Assimp::Exporter exporter;
+    if (exporter.Export(&scene, format, path) == AI_SUCCESS)
+        return {};
+    return exporter.GetErrorString();
+}
