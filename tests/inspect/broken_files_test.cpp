@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "assets/image_writer.h"
 #include "model/actor_model.h"
@@ -271,3 +273,20 @@ TEST(BrokenFolder, CheckPrintsOneLinePerProblem) {
 }
 
 }  // namespace
+
+TEST(BrokenFolder, ANameLeadingOutOfTheFolderIsNotFollowed) {
+    TempDir dir;
+    WriteSampleContent(dir);
+    // The prop's mesh exists one level up, where the game would never look for it.
+    const std::filesystem::path inner = dir.Path() / "inner";
+    std::filesystem::create_directory(inner);
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        if (entry.is_regular_file())
+            std::filesystem::copy(entry.path(), inner / entry.path().filename());
+    }
+    std::ofstream(inner / "gun82.txt") << "prop\n../gun82.ply\n";
+    std::filesystem::remove(inner / "gun82.ply");
+
+    const InspectRun run = RunInspect({"--check", inner.string()});
+    EXPECT_EQ(run.status, 1) << run.output;
+}

@@ -42,8 +42,9 @@ class FolderCheck {
     std::vector<FileReport> Reports() { return std::move(reports_); }
 
   private:
+    // A name that leads out of the folder is checked as the game reads it: as no file at all.
     std::string Path(const std::string& name) const {
-        return (std::filesystem::path(folder_) / name).string();
+        return (std::filesystem::path(folder_) / (StaysInFolder(name) ? name : "")).string();
     }
     void Add(FileReport report) { reports_.push_back(std::move(report)); }
 

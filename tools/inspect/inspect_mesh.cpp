@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "assets/binary_file.h"
 #include "assets/bitmap_image.h"
 #include "assets/texture.h"
 #include "assets/tga_image.h"
@@ -35,6 +36,11 @@ Value Textures(const std::string& path, const Mesh& mesh, FileReport& report) {
         LoadError error;
         const std::string prefix =
             "texture " + std::to_string(i) + " \"" + record.fileName + "\": ";
+        // As the game: a name that leads out of the mesh's folder is not followed.
+        if (!StaysInFolder(record.fileName)) {
+            report.Problem(prefix + "cannot be opened as a file (it leads out of the folder)");
+            continue;
+        }
         if (!texture.LoadImage(Beside(path, record.fileName), &error)) {
             report.Problem(prefix + Describe(error));
             continue;
