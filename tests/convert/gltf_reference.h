@@ -1,5 +1,5 @@
 // glTF's own answer, worked out independently of the importer on the test models' plain data
-// (tightly packed floats, byte or short joints): where each rigidly bound vertex is at a time.
+// (tightly packed floats, byte or short joints): where each vertex is at a time.
 #pragma once
 
 #include <array>
@@ -20,6 +20,10 @@ tinygltf::Model PosedModel(const tinygltf::Model& model, int animation, double t
 
 // Every vertex of the default scene's triangle primitives that one node or joint moves alone.
 std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation, double t);
+
+// Every skinned vertex of the default scene's triangle primitives blended over several joints,
+// placed by linear blend skinning: Σ wᵢ·Jᵢ(t)·IBMᵢ.
+std::vector<RefVertex> BlendedVertices(const tinygltf::Model& model, int animation, double t);
 
 // The longest key time of an animation.
 double AnimationLength(const tinygltf::Model& model, int animation);
