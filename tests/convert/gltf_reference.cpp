@@ -172,7 +172,11 @@ std::vector<RefVertex> SkinnedVertices(const tinygltf::Model& model, int animati
     return out;
 }
 
-std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation, double t) {
+namespace {
+
+// The vertices one node or joint moves alone, or (`blended`) those over several joints.
+std::vector<RefVertex> Vertices(const tinygltf::Model& model, int animation, double t,
+                                bool blended) {
     const tinygltf::Model posed = PosedModel(model, animation, t);
     std::vector<RefVertex> out;
     for (std::size_t n = 0; n < model.nodes.size(); ++n) {
@@ -186,6 +190,8 @@ std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation
             const std::vector<double> positions = Read(model, p.attributes.at("POSITION"));
             const std::size_t count = positions.size() / 3;
             if (node.skin < 0) {
+                if (blended)
+                    continue;
                 const Mat4 rest = WorldMatrix(model, static_cast<int>(n));
                 const Mat4 now = WorldMatrix(posed, static_cast<int>(n));
                 for (std::size_t i = 0; i < count; ++i)
@@ -196,18 +202,45 @@ std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation
             const std::vector<double> joints = Read(model, p.attributes.at("JOINTS_0"));
             const std::vector<double> weights = Read(model, p.attributes.at("WEIGHTS_0"));
             const std::vector<double> inverse = Read(model, skin.inverseBindMatrices);
-            for (std::size_t i = 0; i < count; ++i) {
-                if (weights[4 * i] < 1 - 1e-6)
-                    continue;  // blended: no rigid answer
-                const auto j = static_cast<std::size_t>(joints[4 * i]);
+            // A joint's skinning matrix in a pose.
+            const auto skinning = [&](const tinygltf::Model& pose, std::size_t j) {
                 Mat4 bind;
                 std::copy(inverse.begin() + static_cast<long>(16 * j),
                           inverse.begin() + static_cast<long>(16 * j + 16), bind.begin());
-                const int joint = skin.joints[j];
-                out.push_back({Point(Multiply(WorldMatrix(model, joint), bind), positions, i),
-                               Point(Multiply(WorldMatrix(posed, joint), bind), positions, i)});
+                return Multiply(WorldMatrix(pose, skin.joints[j]), bind);
+            };
+            for (std::size_t i = 0; i < count; ++i) {
+                if ((weights[4 * i] < 1 - 1e-6) != blended)
+                    continue;
+                RefVertex vertex{{0, 0, 0}, {0, 0, 0}};
+                double total = 0;
+                for (std::size_t k = 0; k < 4; ++k)
+                    total += weights[4 * i + k];
+                for (std::size_t k = 0; k < 4; ++k) {
+                    const double w = weights[4 * i + k] / total;
+                    if (w == 0)
+                        continue;
+                    const auto j = static_cast<std::size_t>(joints[4 * i + k]);
+                    const Vec rest = Point(skinning(model, j), positions, i);
+                    const Vec now = Point(skinning(posed, j), positions, i);
+                    for (std::size_t c = 0; c < 3; ++c) {
+                        vertex.rest[c] += w * rest[c];
+                        vertex.posed[c] += w * now[c];
+                    }
+                }
+                out.push_back(vertex);
             }
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation, double t) {
+    return Vertices(model, animation, t, false);
+}
+
+std::vector<RefVertex> BlendedVertices(const tinygltf::Model& model, int animation, double t) {
+    return Vertices(model, animation, t, true);
 }

@@ -1,5 +1,5 @@
 // glTF's own answer, worked out independently of the importer on the test models' plain data
-// (tightly packed floats, byte or short joints): where each rigidly bound vertex is at a time.
+// (tightly packed floats, byte or short joints): where each vertex is at a time.
 #pragma once
 
 #include <array>
@@ -24,6 +24,10 @@ std::vector<RefVertex> RigidVertices(const tinygltf::Model& model, int animation
 // Every vertex of the default scene's skinned triangle primitives, each placed by linear blend
 // skinning: the sum over its joints of weight x joint world matrix x inverse bind matrix.
 std::vector<RefVertex> SkinnedVertices(const tinygltf::Model& model, int animation, double t);
+
+// Every skinned vertex of the default scene's triangle primitives blended over several joints,
+// placed by linear blend skinning: Σ wᵢ·Jᵢ(t)·IBMᵢ.
+std::vector<RefVertex> BlendedVertices(const tinygltf::Model& model, int animation, double t);
 
 // The longest key time of an animation.
 double AnimationLength(const tinygltf::Model& model, int animation);

@@ -143,7 +143,40 @@ TEST(ImportFolder, GunRidesOnTheNodeNamedGunOrTheOneGivenAndFollowsItInEveryFram
     EXPECT_NE(error.find("NoSuchNode"), std::string::npos) << error;
 }
 
-TEST(ImportFolder, ModelWithoutGunGetsOneAtItsRightSideAndIsFittedToTheRobot) {
+// The figure's right hand, named so: "Gun" hangs under it, at the hand, its barrel along the
+// arm (which points to -X at rest) and its top up, and follows it.
+TEST(ImportFolder, SkeletonWithHandNamesHoldsTheGunInTheRightHand) {
+    tinygltf::Model model = SkinnedModel();
+    for (tinygltf::Node& node : model.nodes) {
+        if (node.name == "Forearm.R" || node.name == "Forearm.L")
+            node.name = node.name == "Forearm.R" ? "RightHand" : "LeftHand";
+    }
+    ImportOptions options;
+    options.scale = 1.0f;
+    const ImportedFolder folder = Import(model, options);
+    EXPECT_NE(std::find_if(folder.notes.begin(), folder.notes.end(),
+                           [](const std::string& note) {
+                               return note.find("RightHand") != std::string::npos;
+                           }),
+              folder.notes.end());
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(WriteImportedFolder(folder, dir.File("data"), error)) << error;
+    Mesh mesh;
+    ASSERT_EQ(mesh.ReadFile(dir.File("data/model.ply")), 1);
+    const MeshNode* gun = mesh.FindNode(NameHash("Gun"));
+    ASSERT_NE(gun, nullptr);
+    ASSERT_NE(gun->parent, nullptr);
+    EXPECT_STREQ(gun->parent->name, "RightHand");
+    const float expected[9] = {-0.47f, 1.42f, 0, -10.47f, 1.42f, 0, -0.47f, 11.42f, 0};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_NEAR(gun->points[i], expected[i], 1e-4) << i;
+    ExpectGunFollows(model, options, "RightHand");
+}
+
+// Found by shape, the figure's right forearm holds the gun; a model with no skeleton keeps it
+// at its right side.
+TEST(ImportFolder, ModelWithoutGunGetsOneInItsRightHandOrAtItsSideAndIsFittedToTheRobot) {
     TempDir dir;
     std::string error;
     ASSERT_TRUE(WriteImportedFolder(Import(SkinnedModel()), dir.File("data"), error)) << error;
@@ -169,7 +202,22 @@ TEST(ImportFolder, ModelWithoutGunGetsOneAtItsRightSideAndIsFittedToTheRobot) {
     EXPECT_GT(high[1], robotLow + 0.5f * (robotHigh - robotLow));
     const MeshNode* gun = mesh.FindNode(NameHash("Gun"));
     ASSERT_NE(gun, nullptr);
-    EXPECT_EQ(gun->parent, mesh.root);
+    ASSERT_NE(gun->parent, nullptr);
+    EXPECT_STREQ(gun->parent->name, "Forearm.R");
+    EXPECT_LT(gun->points[0], (low[0] + high[0]) / 2) << "on the right, at negative x";
+
+    ASSERT_TRUE(WriteImportedFolder(Import(StaticModel()), dir.File("static"), error)) << error;
+    Mesh still;
+    ASSERT_EQ(still.ReadFile(dir.File("static/model.ply")), 1);
+    low[0] = HUGE_VALF;
+    high[0] = -HUGE_VALF;
+    for (const Vec3& v : still.vertices) {
+        low[0] = std::min(low[0], v.x);
+        high[0] = std::max(high[0], v.x);
+    }
+    gun = still.FindNode(NameHash("Gun"));
+    ASSERT_NE(gun, nullptr);
+    EXPECT_EQ(gun->parent, still.root);
     EXPECT_LT(gun->points[0], (low[0] + high[0]) / 2) << "on the right, at negative x";
 }
 

@@ -420,6 +420,15 @@ bool BuildInfluenceSets(std::span<const SkinnedVertex> vertices, std::span<const
     return true;
 }
 
+std::vector<SceneInfluence> NormalisedInfluences(const SkinnedVertex& vertex) {
+    int heaviest = 0;
+    const Blend b = Normalise(vertex, heaviest);
+    std::vector<SceneInfluence> out;
+    for (std::size_t k = 0; k < b.count; ++k)
+        out.push_back({b.joints[k], b.weights[k]});
+    return out;
+}
+
 Affine SetNodeTransform(const InfluenceSet& set, std::size_t pose, const Affine& placement,
                         const Affine& inversePlacement) {
     return placement * set.Motion(pose) * inversePlacement;

@@ -61,6 +61,10 @@ struct InfluenceSets {
     std::vector<std::string> notes;   // for the converter's notes, one line each
 };
 
+// A vertex's influences as the sets see them: distinct joints in ascending order, weights > 0
+// summing to 1 (a vertex with no weight: its first listed joint alone).
+std::vector<SceneInfluence> NormalisedInfluences(const SkinnedVertex& vertex);
+
 // Groups the vertices by influences. `tolerance` is in the positions' units (0.1% of the
 // model's height). A vertex's weights are made to sum to 1 (a vertex with none follows its
 // first listed joint, as the single-joint import did). A set whose rest matrix is singular

@@ -18,16 +18,19 @@ int FindNamed(const Scene& scene, const std::string& name) {
 }  // namespace
 
 bool BuildActorTree(const Scene& scene, const std::vector<bool>& owners, const std::string& gunNode,
-                    ActorTree& tree, std::vector<std::string>& notes, std::string& error) {
+                    int hand, std::size_t sets, ActorTree& tree, std::vector<std::string>& notes,
+                    std::string& error) {
     const std::size_t n = scene.nodes.size();
     const auto parentOf = [&](int node) {
         return scene.nodes[static_cast<std::size_t>(node)].parent;
     };
-    const int carrier = FindNamed(scene, gunNode.empty() ? kGunName : gunNode);
+    int carrier = FindNamed(scene, gunNode.empty() ? kGunName : gunNode);
     if (!gunNode.empty() && carrier < 0) {
         error = "no node is named \"" + gunNode + "\" (--gun-node)";
         return false;
     }
+    if (carrier < 0)
+        carrier = hand;
     // A node called "Gun" is the mount itself; any other carrier gets a "Gun" child.
     const bool carrierIsMount =
         carrier >= 0 && scene.nodes[static_cast<std::size_t>(carrier)].name == kGunName;
@@ -69,11 +72,16 @@ bool BuildActorTree(const Scene& scene, const std::vector<bool>& owners, const s
     if (carrierIsMount) {
         tree.gun = tree.actorOf[static_cast<std::size_t>(carrier)];
     } else {
-        // Under the carrier, or under the first top-level node.
-        const int parent = carrier >= 0 ? tree.actorOf[static_cast<std::size_t>(carrier)] : 0;
+        // Under the carrier, or under the first top-level node (at the top when sets move all).
+        const int parent = carrier >= 0         ? tree.actorOf[static_cast<std::size_t>(carrier)]
+                           : tree.nodes.empty() ? -1
+                                                : 0;
         tree.gun = static_cast<int>(tree.nodes.size());
         tree.nodes.push_back({-1, parent, {}});
     }
+
+    for (std::size_t s = 0; s < sets; ++s)
+        tree.nodes.push_back({-1, -1, {}, static_cast<int>(s)});
 
     NodeNames names;
     names.Reserve(kGunName);
@@ -82,6 +90,10 @@ bool BuildActorTree(const Scene& scene, const std::vector<bool>& owners, const s
         ActorNode& node = tree.nodes[a];
         if (static_cast<int>(a) == tree.gun)
             continue;
+        if (node.set >= 0) {
+            node.name = names.Make("blend_" + std::to_string(node.set + 1), "blend");
+            continue;
+        }
         const std::string& wantedName = scene.nodes[static_cast<std::size_t>(node.node)].name;
         node.name = names.Make(wantedName, std::to_string(node.node));
         if (!wantedName.empty() && node.name != wantedName) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "tools/convert/scene_limits.h"
+
 namespace {
 
 void Normalize4(double* q) {
@@ -134,4 +136,12 @@ void ApplyAnimation(const SceneAnimation& animation, double t, std::vector<NodeP
                 break;
         }
     }
+}
+
+void FrameWorlds(const Scene& scene, const SceneAnimation* animation, int frame,
+                 std::vector<Affine>& locals, std::vector<Affine>& worlds) {
+    std::vector<NodeParts> parts = RestParts(scene);
+    if (animation != nullptr)
+        ApplyAnimation(*animation, frame / kFramesPerSecond, parts);
+    PartsWorlds(scene, parts, locals, worlds);
 }

@@ -21,3 +21,8 @@ double Duration(const SceneAnimation& animation);
 
 // The channels' values at time t written into `parts` (indexed by node).
 void ApplyAnimation(const SceneAnimation& animation, double t, std::vector<NodeParts>& parts);
+
+// Every node's local and world transforms at frame `frame` of `animation` sampled at the
+// converter's frame rate; the rest pose for a null animation.
+void FrameWorlds(const Scene& scene, const SceneAnimation* animation, int frame,
+                 std::vector<Affine>& locals, std::vector<Affine>& worlds);

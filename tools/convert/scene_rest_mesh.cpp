@@ -37,7 +37,7 @@ RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Affine& world,
     const Vec3d& p = mesh.positions[v];
     const Vec3d n = mesh.normals.empty() ? Vec3d{0, 0, 0} : mesh.normals[v];
     if (mesh.skin < 0)
-        return {world.Point(p), world.Normal(n), mesh.node};
+        return {world.Point(p), world.Normal(n), mesh.node, -1, {}, {0, 0, 0}};
     double total = 0, heaviest = -1;
     std::size_t owner = 0;
     Vec3d position = {0, 0, 0}, normal = {0, 0, 0};
@@ -70,7 +70,7 @@ RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Affine& world,
     for (double& c : position)
         c /= total;
     const SceneSkin& skin = scene.skins[static_cast<std::size_t>(mesh.skin)];
-    return {position, normal, skin.joints[owner]};
+    return {position, normal, skin.joints[owner], mesh.skin, mesh.influences[v], p};
 }
 
 class RestMeshBuilder {

@@ -1,7 +1,9 @@
 // The scene's triangles in the rest pose, in model space: every vertex with its position,
-// normal and the one node that moves it (a skinned vertex: its heaviest joint).
+// normal and the one node that moves it (a skinned vertex: its heaviest joint, with its skin
+// and influences kept for blending).
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,9 @@ struct RestVertex {
     Vec3d position;
     Vec3d normal;
     int node;  // the scene node whose motion it follows
+    int skin = -1;
+    std::array<SceneInfluence, kMaxInfluences> influences{};  // a skinned vertex's, as given
+    Vec3d meshPosition = {0, 0, 0};  // a skinned vertex's, in its mesh's space (unskinned)
 };
 
 struct RestTriangle {

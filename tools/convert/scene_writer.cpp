@@ -7,6 +7,9 @@
 // keyframe is what composes with the parent's M to give M_n: with p the parent's scene node,
 // K_n(t) = S W_p(rest) L(t) W_g(rest)^-1 S^-1, where L(t) = W_p(t)^-1 W_g(t) is the product of
 // the local transforms from below p down to g, so no transform at time t is ever inverted.
+//
+// A vertex blended over several joints moves with its influence set's node instead, a node at
+// the top whose keyframe is the set's blended matrix (influence_sets.h).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -17,6 +20,7 @@
 #include "tools/content/content_names.h"
 #include "tools/content/content_writer.h"
 #include "tools/content/robot.h"
+#include "tools/convert/find_hand.h"
 #include "tools/convert/model_import.h"
 #include "tools/convert/scene_actor_tree.h"
 #include "tools/convert/scene_limits.h"
@@ -25,10 +29,12 @@
 #include "tools/convert/scene_placement.h"
 #include "tools/convert/scene_pose.h"
 #include "tools/convert/scene_rest_mesh.h"
+#include "tools/convert/scene_skin_blend.h"
 
 namespace {
 
 constexpr const char* kMeshFile = "model.ply";
+constexpr double kBlendTolerance = 0.001;  // of the model's height: how far a merged set may move
 
 Vec3 ToVec3(const Vec3d& v) {
     return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
@@ -59,12 +65,10 @@ class Writer {
     bool Run(std::string& error) {
         std::vector<Affine> locals;
         PartsWorlds(scene_, RestParts(scene_), locals, restWorlds_);
-        if (!BuildRestMesh(scene_, restWorlds_, rest_, error))
+        if (!BuildRestMesh(scene_, restWorlds_, rest_, error) || !CountFrames(error))
             return false;
-        std::vector<bool> owners(scene_.nodes.size(), false);
-        for (const RestVertex& v : rest_.vertices)
-            owners[static_cast<std::size_t>(v.node)] = true;
-        if (!BuildActorTree(scene_, owners, options_.gunNode, tree_, out_.notes, error))
+        FindHand();
+        if (!Blend(error))
             return false;
         if (tree_.nodes.size() > static_cast<std::size_t>(kMaxTracks)) {
             error = "the model has more than " + std::to_string(kMaxTracks) + " nodes that move it";
@@ -80,6 +84,110 @@ class Writer {
     }
 
   private:
+    // Every animation's frame count at 30 per second (one still frame without animations).
+    bool CountFrames(std::string& error) {
+        for (const SceneAnimation& animation : scene_.animations) {
+            const double frames = std::ceil(Duration(animation) * kFramesPerSecond - 1e-3) + 1;
+            if (!(frames <= kMaxFrames)) {
+                error = "animation \"" + animation.name + "\" lasts longer than " +
+                        std::to_string(kMaxFrames) + " frames at 30 per second";
+                return false;
+            }
+            frameCounts_.push_back(static_cast<int>(std::max(frames, 1.0)));
+        }
+        if (scene_.animations.empty())
+            frameCounts_.push_back(1);
+        return true;
+    }
+
+    // The right hand carries the gun when neither --gun-node nor a "Gun" node says where.
+    void FindHand() {
+        if (!options_.gunNode.empty() ||
+            std::any_of(scene_.nodes.begin(), scene_.nodes.end(),
+                        [](const SceneNode& n) { return n.name == "Gun"; })) {
+            return;
+        }
+        HandSkeleton skeleton;
+        skeleton.restWorlds = restWorlds_;
+        skeleton.joints.assign(scene_.nodes.size(), false);
+        for (const SceneNode& node : scene_.nodes) {
+            skeleton.names.push_back(node.name);
+            skeleton.parents.push_back(node.parent);
+        }
+        for (const SceneSkin& skin : scene_.skins) {
+            for (const int joint : skin.joints)
+                skeleton.joints[static_cast<std::size_t>(joint)] = true;
+        }
+        hand_ = FindRightHand(skeleton);
+        if (hand_)
+            out_.notes.push_back(OneLine(hand_->reason));
+    }
+
+    // Groups the blended vertices into sets within the tracks and keyframes the other nodes
+    // leave, then makes the tree: the vertices' owners, every joint a set leans on (each set's
+    // matrix is made of its joints' poses) and the sets' nodes.
+    bool Blend(std::string& error) {
+        const auto jointNode = [&](const RestVertex& v, const SceneInfluence& influence) {
+            return static_cast<std::size_t>(scene_.skins[static_cast<std::size_t>(v.skin)]
+                                                .joints[static_cast<std::size_t>(influence.joint)]);
+        };
+        std::vector<bool> wanted(scene_.nodes.size(), false);
+        Box box;
+        for (const RestVertex& v : rest_.vertices) {
+            box.Add(v.position);
+            wanted[static_cast<std::size_t>(v.node)] = true;
+            for (const SceneInfluence& influence : v.influences) {
+                if (v.skin >= 0 && influence.weight > 0)
+                    wanted[jointNode(v, influence)] = true;
+            }
+        }
+        std::vector<std::string> unused;
+        if (!BuildTree(wanted, 0, unused, error))
+            return false;
+        const std::size_t others = tree_.nodes.size();
+        std::size_t poses = 0;
+        for (const int frames : frameCounts_)
+            poses += static_cast<std::size_t>(frames);
+        const std::size_t byTracks =
+            others < static_cast<std::size_t>(kMaxTracks) ? kMaxTracks - others : 0;
+        const std::size_t byKeys = kMaxKeys / poses > others ? kMaxKeys / poses - others : 0;
+        const double height = std::max({box.Size(0), box.Size(1), box.Size(2)});
+        if (!BuildSkinBlend(scene_, rest_, frameCounts_, kBlendTolerance * height,
+                            std::min(byTracks, byKeys), blend_, error)) {
+            return false;
+        }
+        for (const std::string& note : blend_.sets.notes)
+            out_.notes.push_back(OneLine(note));
+
+        std::fill(wanted.begin(), wanted.end(), false);
+        for (std::size_t v = 0; v < rest_.vertices.size(); ++v) {
+            if (blend_.node[v] >= 0)
+                wanted[static_cast<std::size_t>(blend_.node[v])] = true;
+        }
+        for (const InfluenceSet& set : blend_.sets.sets) {
+            for (const SceneInfluence& influence : set.influences) {
+                wanted[static_cast<std::size_t>(
+                    scene_.skins[static_cast<std::size_t>(set.skin)]
+                        .joints[static_cast<std::size_t>(influence.joint)])] = true;
+            }
+        }
+        if (!BuildTree(wanted, blend_.sets.sets.size(), out_.notes, error))
+            return false;
+        setActor_.assign(blend_.sets.sets.size(), -1);
+        for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
+            if (tree_.nodes[a].set >= 0)
+                setActor_[static_cast<std::size_t>(tree_.nodes[a].set)] = static_cast<int>(a);
+        }
+        return true;
+    }
+
+    bool BuildTree(const std::vector<bool>& owners, std::size_t sets,
+                   std::vector<std::string>& notes, std::string& error) {
+        tree_ = {};
+        return BuildActorTree(scene_, owners, options_.gunNode, hand_ ? hand_->node : -1, sets,
+                              tree_, notes, error);
+    }
+
     bool Place(std::string& error) {
         Box box;
         for (const RestVertex& v : rest_.vertices)
@@ -166,7 +274,10 @@ class Writer {
         for (const ActorNode& node : tree_.nodes)
             mesh.AddNode(node.name, node.parent);
         for (std::size_t v = 0; v < rest_.vertices.size(); ++v) {
-            const int actor = tree_.actorOf[static_cast<std::size_t>(rest_.vertices[v].node)];
+            const int node = blend_.node[v];
+            const int actor = node >= 0
+                                  ? tree_.actorOf[static_cast<std::size_t>(node)]
+                                  : setActor_[static_cast<std::size_t>(blend_.sets.owners[v].set)];
             mesh.nodes[static_cast<std::size_t>(actor)].vertices.push_back(
                 static_cast<std::int32_t>(v));
         }
@@ -195,9 +306,9 @@ class Writer {
         }
     }
 
-    // The gun's frame at rest: a "Gun" node's own (+Z the barrel, +Y the top); otherwise
-    // pointing forward and up, at the carrier's origin or, for a node added at the top, where
-    // the robot holds it relative to its size.
+    // The gun's frame at rest: a "Gun" node's own (+Z the barrel, +Y the top); in the right
+    // hand, the hand's; otherwise pointing forward and up, at the carrier's origin or, for a
+    // node added at the top, where the robot holds it relative to its size.
     void GunPoints(NodeSource& gun) {
         const ActorNode& node = tree_.nodes[static_cast<std::size_t>(tree_.gun)];
         if (node.node >= 0) {
@@ -206,9 +317,14 @@ class Writer {
                       Unit(world.Direction({0, 1, 0}), {0, 1, 0}));
             return;
         }
-        const int carrier = tree_.nodes[static_cast<std::size_t>(node.parent)].node;
+        if (hand_) {
+            // A uniform scale keeps the hand's directions.
+            SetPoints(gun, placement_.Point(hand_->origin), hand_->barrel, hand_->top);
+            return;
+        }
         Vec3d origin;
         if (!options_.gunNode.empty()) {
+            const int carrier = tree_.nodes[static_cast<std::size_t>(node.parent)].node;
             origin = placement_.Point(restWorlds_[static_cast<std::size_t>(carrier)].t);
         } else {
             const Box& robot = RobotBox();
@@ -222,7 +338,13 @@ class Writer {
         SetPoints(gun, origin, {0, 0, 1}, {0, 1, 0});
     }
 
-    Transform Key(std::size_t actor) const {
+    // The keyframe of a track at pose `pose` (see SkinPoses), with worlds_ and locals_ at it.
+    Transform Key(std::size_t actor, std::size_t pose) const {
+        const int set = tree_.nodes[actor].set;
+        if (set >= 0) {
+            return ToTransform(SetNodeTransform(blend_.sets.sets[static_cast<std::size_t>(set)],
+                                                pose, placement_, inversePlacement_));
+        }
         const KeyParts& k = keyParts_[actor];
         Affine path;  // W_p(t)^-1 W_g(t): the locals from below the parent down to the node
         for (const int node : k.path)
@@ -234,63 +356,57 @@ class Writer {
                            k.after);
     }
 
-    AnimationSource Sample(const std::string& name, const SceneAnimation* animation, int frames) {
+    // `firstPose`: the pose of its frame 0 among the skins' poses.
+    AnimationSource Sample(const std::string& name, const SceneAnimation* animation, int frames,
+                           std::size_t firstPose) {
         AnimationSource out;
         out.name = name;
         for (const ActorNode& node : tree_.nodes) {
-            if (node.node >= 0)
+            if (node.HasTrack())
                 out.tracks.push_back({node.name, {}});
         }
         for (int f = 0; f < frames; ++f) {
-            std::vector<NodeParts> parts = RestParts(scene_);
-            if (animation != nullptr)
-                ApplyAnimation(*animation, f / kFramesPerSecond, parts);
-            PartsWorlds(scene_, parts, locals_, worlds_);
+            FrameWorlds(scene_, animation, f, locals_, worlds_);
             std::size_t track = 0;
             for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
-                if (tree_.nodes[a].node >= 0)
-                    out.tracks[track++].keys.push_back(Key(a));
+                if (tree_.nodes[a].HasTrack())
+                    out.tracks[track++].keys.push_back(
+                        Key(a, firstPose + static_cast<std::size_t>(f)));
             }
         }
         return out;
     }
 
     bool Animations(std::vector<std::pair<std::string, std::string>>& files, std::string& error) {
+        const auto tracks = static_cast<std::size_t>(
+            std::count_if(tree_.nodes.begin(), tree_.nodes.end(),
+                          [](const ActorNode& node) { return node.HasTrack(); }));
         std::size_t keys = 0;
-        const std::size_t tracks =
-            tree_.nodes.size() -
-            (tree_.nodes[static_cast<std::size_t>(tree_.gun)].node < 0 ? 1 : 0);
-        const auto add = [&](const std::string& wanted, const std::string& fallback,
-                             const SceneAnimation* animation, int frames) {
-            std::string name = CutUtf8(wanted.empty() ? fallback : wanted, kMaxNameLength);
-            name.erase(std::remove(name.begin(), name.end(), '\0'), name.end());
-            const std::string file = stems_.Make(wanted, fallback) + ".anm";
-            files.emplace_back(file,
-                               AnimationFileBytes(Sample(name, animation, frames)).value_or(""));
-        };
-        if (scene_.animations.empty()) {
-            add("still", "still", nullptr, 1);
-            return true;
-        }
-        std::vector<int> frameCounts;
-        for (const SceneAnimation& animation : scene_.animations) {
-            const double frames = std::ceil(Duration(animation) * kFramesPerSecond - 1e-3) + 1;
-            if (!(frames <= kMaxFrames)) {
-                error = "animation \"" + animation.name + "\" lasts longer than " +
-                        std::to_string(kMaxFrames) + " frames at 30 per second";
-                return false;
-            }
-            keys += static_cast<std::size_t>(std::max(frames, 1.0)) * tracks;
+        for (const int frames : frameCounts_) {
+            keys += static_cast<std::size_t>(frames) * tracks;
             if (keys > kMaxKeys) {
                 error = "the animations hold more than " + std::to_string(kMaxKeys) +
                         " keyframes in all";
                 return false;
             }
-            frameCounts.push_back(static_cast<int>(std::max(frames, 1.0)));
+        }
+        std::size_t pose = 1;  // the skins' pose 0 is the rest pose
+        const auto add = [&](const std::string& wanted, const std::string& fallback,
+                             const SceneAnimation* animation, int frames) {
+            std::string name = CutUtf8(wanted.empty() ? fallback : wanted, kMaxNameLength);
+            name.erase(std::remove(name.begin(), name.end(), '\0'), name.end());
+            const std::string file = stems_.Make(wanted, fallback) + ".anm";
+            files.emplace_back(
+                file, AnimationFileBytes(Sample(name, animation, frames, pose)).value_or(""));
+            pose += static_cast<std::size_t>(frames);
+        };
+        if (scene_.animations.empty()) {
+            add("still", "still", nullptr, 1);
+            return true;
         }
         for (std::size_t i = 0; i < scene_.animations.size(); ++i) {
             add(scene_.animations[i].name, "animation" + std::to_string(i), &scene_.animations[i],
-                frameCounts[i]);
+                frameCounts_[i]);
         }
         return true;
     }
@@ -358,6 +474,10 @@ class Writer {
     FileStems stems_;
     std::vector<std::pair<std::string, std::string>> textureFiles_;
     std::vector<Affine> locals_, worlds_;
+    std::vector<int> frameCounts_;  // per animation, or the one still frame
+    std::optional<HandChoice> hand_;
+    SkinBlend blend_;
+    std::vector<int> setActor_;  // per influence set: its actor node
 };
 
 }  // namespace
