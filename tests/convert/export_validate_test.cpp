@@ -1,5 +1,6 @@
-// The sample content exported with and without the gun, as .glb and as .gltf, and a folder with
-// a blended skin and its skin record, pass the Khronos glTF Validator with no errors.
+// The sample content exported with and without the gun, as .glb and as .gltf, and folders with a
+// blended skin and its skin record (made by hand, and imported), pass the Khronos glTF Validator
+// with no errors.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,9 +8,11 @@
 #include <vector>
 
 #include "tests/convert/blended_folder.h"
+#include "tests/support/gltf_models.h"
 #include "tests/temp_dir.h"
 #include "tools/content/content_writer.h"
 #include "tools/convert/export_folder.h"
+#include "tools/convert/model_import.h"
 
 namespace {
 
@@ -41,6 +44,13 @@ TEST(GltfExport, SampleContentAndABlendedSkinPassTheKhronosValidator) {
     std::string error;
     ASSERT_TRUE(ExportFolder(dir.File("blended"), blended, false, error)) << error;
     command += " " + Quoted(blended);
+    // An imported blended skin, exported with its own joints again.
+    const std::string imported = dir.File("imported.glb");
+    ImportedFolder folder;
+    ASSERT_TRUE(ImportModelBytes(SaveModel(SkinnedModel(), true), "", {}, folder, error)) << error;
+    ASSERT_TRUE(WriteImportedFolder(folder, dir.File("imported"), error)) << error;
+    ASSERT_TRUE(ExportFolder(dir.File("imported"), imported, false, error)) << error;
+    command += " " + Quoted(imported);
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
 }
 

@@ -30,6 +30,7 @@
 #include "tools/convert/scene_pose.h"
 #include "tools/convert/scene_rest_mesh.h"
 #include "tools/convert/scene_skin_blend.h"
+#include "tools/convert/skin_record.h"
 
 namespace {
 
@@ -447,6 +448,8 @@ class Writer {
         out_.files.clear();
         out_.files.emplace_back(kRobotDescriptorFile, descriptor);
         out_.files.emplace_back(kMeshFile, *meshBytes);
+        if (std::optional<std::string> record = SkinRecordBytes())
+            out_.files.emplace_back(SkinRecordName(kMeshFile), std::move(*record));
         for (const auto& file : animations)
             out_.files.push_back(file);
         for (auto& file : textureFiles_)
@@ -454,6 +457,53 @@ class Writer {
         for (ContentFile& file : GunAndStatsFiles())
             out_.files.push_back(std::move(file));
         return true;
+    }
+
+    // What the export needs to write the original skin again instead of the set nodes: the
+    // joints the sets blend, the set nodes, and every set vertex's influences. None without
+    // sets, or when one node is a joint of two skins (the record holds one bind per node).
+    std::optional<std::string> SkinRecordBytes() const {
+        if (blend_.sets.sets.empty())
+            return std::nullopt;
+        SkinRecord record;
+        std::vector<std::vector<int>> slot(blend_.poses.size());
+        std::vector<int> skinOfNode(scene_.nodes.size(), -1);
+        for (const InfluenceSet& set : blend_.sets.sets) {
+            const auto skin = static_cast<std::size_t>(set.skin);
+            slot[skin].resize(scene_.skins[skin].joints.size(), -1);
+            for (const SceneInfluence& influence : set.influences) {
+                const auto joint = static_cast<std::size_t>(influence.joint);
+                const int node = scene_.skins[skin].joints[joint];
+                const int actor = tree_.actorOf[static_cast<std::size_t>(node)];
+                if (slot[skin][joint] >= 0)
+                    continue;
+                if (actor < 0 || skinOfNode[static_cast<std::size_t>(node)] >= 0)
+                    return std::nullopt;
+                skinOfNode[static_cast<std::size_t>(node)] = set.skin;
+                slot[skin][joint] = static_cast<int>(record.joints.size());
+                record.joints.push_back(
+                    {tree_.nodes[static_cast<std::size_t>(actor)].name,
+                     placement_ * blend_.poses[skin].At(0, joint) * inversePlacement_});
+            }
+        }
+        for (const int actor : setActor_)
+            record.setNodes.push_back(tree_.nodes[static_cast<std::size_t>(actor)].name);
+        record.influences.resize(rest_.vertices.size());
+        for (std::size_t v = 0; v < rest_.vertices.size(); ++v) {
+            if (blend_.node[v] >= 0)
+                continue;
+            const InfluenceSet& set =
+                blend_.sets.sets[static_cast<std::size_t>(blend_.sets.owners[v].set)];
+            if (set.influences.size() > kMaxInfluences)
+                return std::nullopt;
+            for (std::size_t k = 0; k < set.influences.size(); ++k) {
+                const int joint = slot[static_cast<std::size_t>(set.skin)]
+                                      [static_cast<std::size_t>(set.influences[k].joint)];
+                record.influences[v][k] = {static_cast<std::uint16_t>(joint),
+                                           static_cast<float>(set.influences[k].weight)};
+            }
+        }
+        return EncodeSkinRecord(record);
     }
 
     struct KeyParts {
