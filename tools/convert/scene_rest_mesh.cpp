@@ -127,8 +127,8 @@ class RestMeshBuilder {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
                 corners[k] = placeOnce(v);
                 if (textured) {
-                    triangle.uv[k][0] = static_cast<float>(mesh.uvs[v][0]);
-                    triangle.uv[k][1] = static_cast<float>(mesh.uvs[v][1]);
+                    triangle.uv[k][0] = mesh.uvs[v][0];
+                    triangle.uv[k][1] = mesh.uvs[v][1];
                 }
             }
             // The face's normal, made only when a corner needs it (most files have normals).

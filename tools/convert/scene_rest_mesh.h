@@ -17,7 +17,7 @@ struct RestTriangle {
     int material;  // scene material index, -1 for the default material
     int corners[3];
     bool textured;
-    float uv[3][2];  // v = 0 at the image's top; single precision, as the mesh file holds it
+    double uv[3][2];  // v = 0 at the image's top
 };
 
 struct RestMesh {
