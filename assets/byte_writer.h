@@ -17,11 +17,19 @@ class ByteWriter {
     }
     // Appended as one piece: large meshes are millions of these.
     void I32(std::int32_t v) {
-        const auto u = static_cast<std::uint32_t>(v);
-        const char bytes[4] = {static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
-                               static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
+        char bytes[4];
+        Put32(bytes, v);
         bytes_.append(bytes, sizeof bytes);
     }
+    // The four bytes of a 32-bit value, for writers that pack a record before one Append.
+    static void Put32(char* at, std::int32_t v) {
+        const auto u = static_cast<std::uint32_t>(v);
+        at[0] = static_cast<char>(u & 0xFF);
+        at[1] = static_cast<char>((u >> 8) & 0xFF);
+        at[2] = static_cast<char>((u >> 16) & 0xFF);
+        at[3] = static_cast<char>(u >> 24);
+    }
+    void Append(const char* data, std::size_t size) { bytes_.append(data, size); }
     void F32(float v) {
         std::int32_t bits;
         std::memcpy(&bits, &v, sizeof bits);
@@ -33,6 +41,9 @@ class ByteWriter {
         bytes_.append(s);
         U8(0);
     }
+
+    // Room for `size` bytes in all, so that a large file is built in one buffer, not regrown.
+    void Reserve(std::size_t size) { bytes_.reserve(size); }
 
     const std::string& Bytes() const { return bytes_; }
     std::string Take() { return std::move(bytes_); }

@@ -1,5 +1,7 @@
 #include "assets/mesh_writer.h"
 
+#include <cstring>
+
 #include "assets/atomic_file.h"
 #include "assets/byte_writer.h"
 
@@ -20,36 +22,65 @@ void WriteMaterial(ByteWriter& out, const MaterialSource& m) {
     }
 }
 
+// One record's bytes (a vector, a face, a layer), gathered so that each is a single append:
+// a large mesh has hundreds of thousands of them.
+class Record {
+  public:
+    void I32(std::int32_t v) {
+        ByteWriter::Put32(bytes_ + size_, v);
+        size_ += 4;
+    }
+    void F32(float v) {
+        std::int32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        I32(bits);
+    }
+    void U8(std::uint8_t v) { bytes_[size_++] = static_cast<char>(v); }
+    void AppendTo(ByteWriter& out) {
+        out.Append(bytes_, size_);
+        size_ = 0;
+    }
+
+  private:
+    char bytes_[64];  // the largest record, a layer, is 50 bytes
+    std::size_t size_ = 0;
+};
+
 void WriteVectors(ByteWriter& out, const std::vector<Vec3>& vectors) {
     out.I32(static_cast<std::int32_t>(vectors.size()));
+    Record record;
     for (const Vec3& v : vectors) {
-        out.F32(v.x);
-        out.F32(v.y);
-        out.F32(v.z);
+        record.F32(v.x);
+        record.F32(v.y);
+        record.F32(v.z);
+        record.AppendTo(out);
     }
 }
 
 void WriteFace(ByteWriter& out, const FaceSource& face) {
-    out.I32(face.material);
+    Record record;
+    record.I32(face.material);
     for (std::int32_t v : face.vertex) {
-        out.I32(v);
+        record.I32(v);
     }
     for (std::int32_t n : face.normal) {
-        out.I32(n);
+        record.I32(n);
     }
-    out.I32(static_cast<std::int32_t>(face.layers.size()));
+    record.I32(static_cast<std::int32_t>(face.layers.size()));
+    record.AppendTo(out);
     for (const LayerSource& layer : face.layers) {
-        out.I32(layer.textureIndex);
+        record.I32(layer.textureIndex);
         for (float v : layer.values) {
-            out.F32(v);
+            record.F32(v);
         }
         for (std::uint8_t f : layer.flags) {
-            out.U8(f);
+            record.U8(f);
         }
         for (const auto& corner : layer.uv) {
-            out.F32(corner[0]);
-            out.F32(corner[1]);
+            record.F32(corner[0]);
+            record.F32(corner[1]);
         }
+        record.AppendTo(out);
     }
 }
 
@@ -102,10 +133,27 @@ bool WriteNodes(ByteWriter& out, const std::vector<NodeSource>& nodes) {
     return true;
 }
 
+// The file's size, so that its bytes go into one buffer reserved up front.
+std::size_t FileSize(const MeshSource& source) {
+    constexpr std::size_t kMaterial = 3 + 4 + 3 + 4 + 4 + 6 * 4;
+    constexpr std::size_t kFace = 4 + 4 * 4 + 4 * 4 + 4;
+    constexpr std::size_t kLayer = 4 + 3 * 4 + 2 + 4 * 2 * 4;
+    std::size_t size = 3 + 4 + 4 + source.materials.size() * kMaterial + 4;
+    for (const TextureSource& t : source.textures)
+        size += t.fileName.size() + 1 + 2 + 2;
+    size += 4 + 12 * source.vertices.size() + 4 + 12 * source.normals.size() + 4;
+    for (const FaceSource& face : source.faces)
+        size += kFace + kLayer * face.layers.size();
+    for (const NodeSource& node : source.nodes)
+        size += 2 + node.name.size() + 1 + 9 * 4 + 4 + 4 * node.vertices.size();
+    return size;
+}
+
 }  // namespace
 
 std::optional<std::string> MeshFileBytes(const MeshSource& source) {
     ByteWriter out;
+    out.Reserve(FileSize(source));
     out.U8('P');
     out.U8('L');
     out.U8('Y');

@@ -7,9 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "assets/stats.h"
 #include "assets/texture.h"
-#include "game/asset_registry.h"
+#include "bench/startup/demo_load.h"
 #include "tests/support/shared_gl_context.h"
 #include "tools/content/content_writer.h"
 
@@ -31,7 +30,7 @@ struct Content {
         if (!UseSharedGlContext() || !WriteContent(folder.string(), 1, failed))
             return;
         fs::current_path(folder);
-        DeleteTextures(Load());  // the first start writes the caches
+        DeleteDemoTextures(*LoadDemoAssets());  // the first start writes the caches
         for (const auto& entry : fs::directory_iterator(folder)) {
             const fs::path& p = entry.path();
             if (p.filename().string().front() == '.')
@@ -48,34 +47,6 @@ struct Content {
             }
         }
         ready = !caches.empty() && !textures.empty();
-    }
-
-    // What the demo loads before its first frame.
-    std::unique_ptr<AssetRegistry> Load() const {
-        WeaponStats gun82;
-        WeaponStats gun83;
-        RobotStats kordax;
-        LoadWeaponStats("gun82stats.txt", gun82);
-        LoadWeaponStats("gun83stats.txt", gun83);
-        LoadRobotStats("kordaxstats.txt", kordax);
-        auto registry = std::make_unique<AssetRegistry>(1e9f);
-        registry->robotKey = registry->Load("kordax.txt");
-        registry->gunKey = registry->Load("gun82.txt");
-        return registry;
-    }
-
-    static void DeleteTextures(const std::unique_ptr<AssetRegistry>& registry) {
-        auto drop = [](const Mesh* mesh) {
-            if (mesh == nullptr)
-                return;
-            for (std::int32_t i = 0; i < mesh->textureCount; ++i) {
-                glDeleteTextures(1, &mesh->textures[static_cast<std::size_t>(i)].name);
-            }
-        };
-        for (const auto& m : registry->actorModels)
-            drop(m->mesh.get());
-        for (const auto& m : registry->propModels)
-            drop(m->mesh.get());
     }
 };
 
@@ -108,24 +79,12 @@ void ReadBytesAndBuildTextures(benchmark::State& state) {
 }
 BENCHMARK(ReadBytesAndBuildTextures)->Unit(benchmark::kMillisecond);
 
-// One load, timed to its last texture; the teardown is not timed.
-void TimedLoad(benchmark::State& state, const Content& c) {
-    auto registry = c.Load();
-    glFinish();
-    state.PauseTiming();
-    if (registry->robotKey == 0 || registry->gunKey == 0)
-        state.SkipWithError("load failed");
-    Content::DeleteTextures(registry);
-    registry.reset();
-    state.ResumeTiming();
-}
-
 void StartWithCaches(benchmark::State& state) {
     Content& c = TheContent();
     if (!c.ready)
         return state.SkipWithError("no content or no context");
     for (auto _ : state) {
-        TimedLoad(state, c);
+        TimedDemoLoad(state);
     }
 }
 BENCHMARK(StartWithCaches)->Unit(benchmark::kMillisecond);
@@ -139,7 +98,7 @@ void FirstStartWritingCaches(benchmark::State& state) {
         for (const fs::path& p : c.caches)
             fs::remove(p);
         state.ResumeTiming();
-        TimedLoad(state, c);
+        TimedDemoLoad(state);
     }
 }
 BENCHMARK(FirstStartWritingCaches)->Unit(benchmark::kMillisecond);

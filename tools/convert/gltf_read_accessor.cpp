@@ -87,6 +87,18 @@ bool ReadElements(const tinygltf::Model& model, int view, std::size_t offset, st
     }
     if (out == nullptr)
         return true;
+    if (componentType == TINYGLTF_COMPONENT_TYPE_FLOAT) {
+        // Most attributes are floats: read without the per-component switch.
+        for (std::size_t i = 0; i < count; ++i) {
+            const unsigned char* p = bytes + offset + i * stride;
+            for (int c = 0; c < components; ++c) {
+                float v;
+                std::memcpy(&v, p + 4 * static_cast<std::size_t>(c), 4);
+                *out++ = v;
+            }
+        }
+        return true;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char* p = bytes + offset + i * stride;
         for (int c = 0; c < components; ++c) {

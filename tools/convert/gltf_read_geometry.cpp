@@ -33,6 +33,7 @@ std::vector<std::array<std::uint32_t, 3>> Triangles(int mode,
                                                     const std::vector<std::uint32_t>& index) {
     std::vector<std::array<std::uint32_t, 3>> out;
     const std::size_t n = index.size();
+    out.reserve(mode == TINYGLTF_MODE_TRIANGLES ? n / 3 : n);
     const auto add = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
         if (a != b && b != c && a != c)
             out.push_back({a, b, c});
@@ -97,27 +98,33 @@ bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<int
 std::array<SceneInfluence, kMaxInfluences> Influences(
     const std::vector<std::vector<double>>& joints, const std::vector<std::vector<double>>& weights,
     std::size_t v) {
-    std::vector<SceneInfluence> all;
+    // The kept influences in their order; past kMaxInfluences the lightest (the last of equals)
+    // makes room. Held in place: this runs for every vertex.
+    std::array<SceneInfluence, kMaxInfluences + 1> kept{};
+    std::size_t count = 0;
     for (std::size_t set = 0; set < joints.size(); ++set) {
         for (std::size_t k = 0; k < 4; ++k) {
             const double w = weights[set][4 * v + k];
-            if (w > 0)
-                all.push_back({static_cast<int>(joints[set][4 * v + k]), w});
+            if (!(w > 0))
+                continue;
+            kept[count++] = {static_cast<int>(joints[set][4 * v + k]), w};
+            if (count > kMaxInfluences) {
+                const auto lightest =
+                    std::min_element(kept.rbegin(), kept.rend(),
+                                     [](const SceneInfluence& a, const SceneInfluence& b) {
+                                         return a.weight < b.weight;
+                                     });
+                std::copy(std::next(lightest).base() + 1, kept.end(), std::next(lightest).base());
+                --count;
+            }
         }
     }
     std::array<SceneInfluence, kMaxInfluences> out{};
-    if (all.empty()) {
+    if (count == 0) {
         out[0].joint = static_cast<int>(joints[0][4 * v]);
         return out;
     }
-    while (all.size() > kMaxInfluences) {
-        // Drop the lightest (the last of equals), keeping the others' order.
-        const auto lightest = std::min_element(
-            all.rbegin(), all.rend(),
-            [](const SceneInfluence& a, const SceneInfluence& b) { return a.weight < b.weight; });
-        all.erase(std::next(lightest).base());
-    }
-    std::copy(all.begin(), all.end(), out.begin());
+    std::copy(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count), out.begin());
     return out;
 }
 
@@ -215,7 +222,14 @@ class GeometryReader {
         // Only the vertices the triangles use, in order of first use, so that a mesh on many
         // nodes cannot multiply an accessor's unused elements.
         std::vector<std::uint32_t> used(count, UINT32_MAX);
-        for (std::array<std::uint32_t, 3> t : Triangles(mode, index)) {
+        const std::vector<std::array<std::uint32_t, 3>> triangles = Triangles(mode, index);
+        const std::size_t most = std::min(count, 3 * triangles.size());
+        mesh.positions.reserve(most);
+        mesh.normals.reserve(normals.empty() ? 0 : most);
+        mesh.uvs.reserve(texCoord >= 0 ? most : 0);
+        mesh.influences.reserve(skinned ? most : 0);
+        mesh.triangles.reserve(triangles.size());
+        for (std::array<std::uint32_t, 3> t : triangles) {
             if (++triangles_ > kMaxTriangles) {
                 error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
                 return false;

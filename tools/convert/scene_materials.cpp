@@ -31,14 +31,20 @@ MaterialSource GameMaterial(const SceneMaterial& m) {
 std::string TgaOf(const SceneImage& image, const double factor[3]) {
     const auto w = static_cast<std::size_t>(image.width);
     const auto h = static_cast<std::size_t>(image.height);
+    // Every texel value of a channel maps to one byte: computed once per value, not per texel.
+    std::uint8_t scaled[3][256];
+    for (std::size_t c = 0; c < 3; ++c) {
+        for (int v = 0; v < 256; ++v)
+            scaled[c][v] = Byte(v / 255.0 * factor[c]);
+    }
     std::vector<std::uint8_t> bgr(w * h * 3);
     for (std::size_t y = 0; y < h; ++y) {
         const std::uint8_t* from = image.rgb.data() + (h - 1 - y) * w * 3;
         std::uint8_t* to = bgr.data() + y * w * 3;
         for (std::size_t x = 0; x < w; ++x) {
-            for (int c = 0; c < 3; ++c)
-                to[3 * x + static_cast<std::size_t>(2 - c)] =
-                    Byte(from[3 * x + static_cast<std::size_t>(c)] / 255.0 * factor[c]);
+            to[3 * x] = scaled[2][from[3 * x + 2]];
+            to[3 * x + 1] = scaled[1][from[3 * x + 1]];
+            to[3 * x + 2] = scaled[0][from[3 * x]];
         }
     }
     const std::vector<std::uint8_t> file = EncodeTga(image.width, image.height, 24, bgr, false);

@@ -1,16 +1,23 @@
 #include "tools/convert/scene_rest_mesh.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "tools/convert/scene_limits.h"
 
 namespace {
 
-Vec3d Normalized(const Vec3d& v, const Vec3d& fallback) {
+// The direction of v, or nothing when v has none that can be trusted.
+std::optional<Vec3d> Unit(const Vec3d& v) {
     const double length = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
     if (!(length > 1e-30) || !std::isfinite(length))
-        return fallback;
-    return {v[0] / length, v[1] / length, v[2] / length};
+        return std::nullopt;
+    return Vec3d{v[0] / length, v[1] / length, v[2] / length};
+}
+
+Vec3d Normalized(const Vec3d& v, const Vec3d& fallback) {
+    return Unit(v).value_or(fallback);
 }
 
 Vec3d FaceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
@@ -90,11 +97,17 @@ class RestMeshBuilder {
         const bool mirrored = mesh.skin < 0 && world.Determinant() < 0;
         const bool textured = !mesh.uvs.empty();
 
-        std::vector<int> shared(mesh.normals.empty() ? 0 : count, -1);
-        // Each vertex is placed (and skinned) once, however many triangles share it.
-        std::vector<RestVertex> placed(count);
-        std::vector<bool> isPlaced(count, false);
+        const bool sharing = !mesh.normals.empty();
+        std::vector<int> shared(sharing ? count : 0, -1);
+        // Each vertex is placed (and skinned) once, however many triangles share it: a shared
+        // one is found where it was written, the others are kept aside.
+        std::vector<RestVertex> placed(sharing ? 0 : count);
+        std::vector<bool> isPlaced(sharing ? 0 : count, false);
         const auto placeOnce = [&](std::size_t v) {
+            if (sharing) {
+                return shared[v] >= 0 ? out_.vertices[static_cast<std::size_t>(shared[v])]
+                                      : Place(scene_, mesh, world, joints, v);
+            }
             if (!isPlaced[v]) {
                 placed[v] = Place(scene_, mesh, world, joints, v);
                 isPlaced[v] = true;
@@ -118,8 +131,14 @@ class RestMeshBuilder {
                     triangle.uv[k][1] = mesh.uvs[v][1];
                 }
             }
-            const Vec3d flat =
-                FaceNormal(corners[0].position, corners[1].position, corners[2].position);
+            // The face's normal, made only when a corner needs it (most files have normals).
+            std::optional<Vec3d> flat;
+            const auto faceNormal = [&]() -> const Vec3d& {
+                if (!flat)
+                    flat =
+                        FaceNormal(corners[0].position, corners[1].position, corners[2].position);
+                return *flat;
+            };
             for (int k = 0; k < 3; ++k) {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
                 int* slot = mesh.normals.empty() ? nullptr : &shared[v];
@@ -129,9 +148,9 @@ class RestMeshBuilder {
                             "the model has more than " + std::to_string(kMaxVertices) + " vertices";
                         return false;
                     }
-                    corners[k].normal = Normalized(corners[k].normal, flat);
-                    if (slot == nullptr)
-                        corners[k].normal = flat;
+                    const std::optional<Vec3d> own =
+                        slot == nullptr ? std::nullopt : Unit(corners[k].normal);
+                    corners[k].normal = own ? *own : faceNormal();
                     out_.vertices.push_back(corners[k]);
                     if (slot != nullptr)
                         *slot = static_cast<int>(out_.vertices.size() - 1);
@@ -155,6 +174,13 @@ class RestMeshBuilder {
 bool BuildRestMesh(const Scene& scene, const std::vector<Affine>& restWorlds, RestMesh& out,
                    std::string& error) {
     RestMeshBuilder builder(scene, restWorlds, out);
+    std::size_t triangles = 0, vertices = 0;
+    for (const SceneMesh& mesh : scene.meshes) {
+        triangles += mesh.triangles.size();
+        vertices += mesh.normals.empty() ? 3 * mesh.triangles.size() : mesh.positions.size();
+    }
+    out.triangles.reserve(std::min(triangles, kMaxTriangles));
+    out.vertices.reserve(std::min(vertices, kMaxVertices));
     for (const SceneMesh& mesh : scene.meshes) {
         if (!builder.Mesh(mesh, error))
             return false;

@@ -248,6 +248,9 @@ class Writer {
         mesh.materials = std::move(set.materials);
         mesh.textures = std::move(set.textures);
         textureFiles_ = std::move(set.files);
+        mesh.vertices.reserve(rest_.vertices.size());
+        mesh.normals.reserve(rest_.vertices.size());
+        mesh.faces.reserve(rest_.triangles.size());
         for (const RestVertex& v : rest_.vertices) {
             mesh.vertices.push_back(ToVec3(placement_.Point(v.position)));
             mesh.normals.push_back(ToVec3(v.normal));  // a uniform scale keeps directions
@@ -431,7 +434,7 @@ class Writer {
             error = "the model's coordinates are too large for single precision";
             return false;
         }
-        const std::optional<std::string> meshBytes = MeshFileBytes(mesh);
+        std::optional<std::string> meshBytes = MeshFileBytes(mesh);
         if (!meshBytes) {
             error = "the mesh cannot be written";
             return false;
@@ -447,7 +450,7 @@ class Writer {
         }
         out_.files.clear();
         out_.files.emplace_back(kRobotDescriptorFile, descriptor);
-        out_.files.emplace_back(kMeshFile, *meshBytes);
+        out_.files.emplace_back(kMeshFile, std::move(*meshBytes));
         if (std::optional<std::string> record = SkinRecordBytes())
             out_.files.emplace_back(SkinRecordName(kMeshFile), std::move(*record));
         for (const auto& file : animations)
