@@ -9,24 +9,12 @@
 #include "model/prop_model.h"
 #include "tests/convert/import_support.h"
 #include "tests/support/frame_pixels.h"
+#include "tests/support/in_folder.h"
 #include "tests/support/shared_gl_context.h"
 #include "tools/content/content_writer.h"
 #include "tools/convert/export_folder.h"
 
 namespace {
-
-// Texture files are named relative to the working folder, as the game runs inside its folder.
-class InFolder {
-  public:
-    explicit InFolder(const std::filesystem::path& folder)
-        : previous_(std::filesystem::current_path()) {
-        std::filesystem::current_path(folder);
-    }
-    ~InFolder() { std::filesystem::current_path(previous_); }
-
-  private:
-    std::filesystem::path previous_;
-};
 
 void LoadActorHere(ActorModel& actor) {
     InFolder here(std::filesystem::current_path());
