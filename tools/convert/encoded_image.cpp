@@ -10,8 +10,8 @@
 #include "assets/bitmap_image.h"
 #include "assets/tga_image.h"
 #include "platform/message_box.h"
-#include "tools/convert/scene_check.h"
 #include "tools/convert/image_decode.h"
+#include "tools/convert/scene_check.h"
 
 namespace {
 
