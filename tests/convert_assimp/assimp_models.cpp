@@ -1,5 +1,11 @@
 #include "tests/convert_assimp/assimp_models.h"
 
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
 #include <assimp/Exporter.hpp>
 
 namespace {
@@ -172,6 +178,106 @@ std::unique_ptr<aiScene> AssimpZUpCentimetreModel() {
     root->mTransformation = toYUpMetres;
     AttachMesh(Child(root, "Body", aiMatrix4x4()), 0);
     return Scene(root, {Mesh({{0, 0, 0}, {50, 0, 0}, {0, 0, 180}}, {{0, 1, 2}})});
+}
+
+std::unique_ptr<aiScene> AssimpLargeSkinnedCharacter(int triangles, int animations) {
+    constexpr unsigned kJoints = 8;
+    constexpr float kStep = 0.25f;
+    const unsigned faces = static_cast<unsigned>(std::max(triangles, 1));
+    const unsigned quads = (faces + 1) / 2;
+    const auto columns = static_cast<unsigned>(std::ceil(std::sqrt(quads / 2.0)));
+    const unsigned rows = (quads + columns - 1) / columns;
+
+    auto* mesh = new aiMesh;
+    mesh->mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    mesh->mNumVertices = (rows + 1) * (columns + 1);
+    mesh->mVertices = new aiVector3D[mesh->mNumVertices];
+    mesh->mNormals = new aiVector3D[mesh->mNumVertices];
+    mesh->mNumUVComponents[0] = 2;
+    mesh->mTextureCoords[0] = new aiVector3D[mesh->mNumVertices];
+    std::vector<std::vector<aiVertexWeight>> weights(kJoints);
+    for (unsigned j = 0, v = 0; j <= rows; ++j) {
+        for (unsigned i = 0; i <= columns; ++i, ++v) {
+            const float u = static_cast<float>(i) / static_cast<float>(columns);
+            const float h = 2.0f * static_cast<float>(j) / static_cast<float>(rows);
+            mesh->mVertices[v] = aiVector3D(u - 0.5f, h, 0);
+            mesh->mNormals[v] = aiVector3D(0, 0, 1);
+            mesh->mTextureCoords[0][v] = aiVector3D(u, 1 - h / 2, 0);
+            const float s = h / kStep;
+            const unsigned below = std::min(static_cast<unsigned>(s), kJoints - 1);
+            if (below == kJoints - 1) {
+                weights[below].emplace_back(v, 1.0f);
+            } else {
+                weights[below].emplace_back(v, 1 - (s - static_cast<float>(below)));
+                weights[below + 1].emplace_back(v, s - static_cast<float>(below));
+            }
+        }
+    }
+    mesh->mNumFaces = faces;
+    mesh->mFaces = new aiFace[faces];
+    for (unsigned made = 0; made < faces; ++made) {
+        const unsigned quad = made / 2;
+        const unsigned a = (quad / columns) * (columns + 1) + quad % columns;
+        const unsigned b = a + 1, c = b + columns + 1, d = a + columns + 1;
+        mesh->mFaces[made].mNumIndices = 3;
+        mesh->mFaces[made].mIndices =
+            made % 2 == 0 ? new unsigned[3]{a, b, c} : new unsigned[3]{a, c, d};
+    }
+
+    auto* root = new aiNode("Root");
+    AttachMesh(Child(root, "Sheet", aiMatrix4x4()), 0);
+    mesh->mNumBones = kJoints;
+    mesh->mBones = new aiBone*[kJoints];
+    aiNode* parent = root;
+    for (unsigned k = 0; k < kJoints; ++k) {
+        const std::string name = "Bone" + std::to_string(k);
+        parent = Child(parent, name.c_str(), Translation(0, k == 0 ? 0 : kStep, 0));
+        auto* bone = new aiBone;
+        bone->mName = name;
+        bone->mOffsetMatrix = Translation(0, -kStep * static_cast<float>(k), 0);
+        bone->mNumWeights = static_cast<unsigned>(weights[k].size());
+        bone->mWeights = new aiVertexWeight[weights[k].size()];
+        std::copy(weights[k].begin(), weights[k].end(), bone->mWeights);
+        mesh->mBones[k] = bone;
+    }
+    auto scene = Scene(root, {mesh});
+
+    constexpr unsigned kKeys = 9;  // every quarter second over two seconds
+    scene->mNumAnimations = static_cast<unsigned>(std::max(animations, 0));
+    scene->mAnimations = new aiAnimation*[scene->mNumAnimations];
+    for (unsigned a = 0; a < scene->mNumAnimations; ++a) {
+        auto* animation = new aiAnimation;
+        animation->mName = "Sway" + std::to_string(a + 1);
+        animation->mTicksPerSecond = 1;
+        animation->mDuration = 2;
+        animation->mNumChannels = kJoints;
+        animation->mChannels = new aiNodeAnim*[kJoints];
+        const aiVector3D axis = a % 2 == 0 ? aiVector3D(0, 0, 1) : aiVector3D(1, 0, 0);
+        for (unsigned k = 0; k < kJoints; ++k) {
+            auto* channel = new aiNodeAnim;
+            channel->mNodeName = "Bone" + std::to_string(k);
+            channel->mNumPositionKeys = kKeys;
+            channel->mPositionKeys = new aiVectorKey[kKeys];
+            channel->mNumRotationKeys = kKeys;
+            channel->mRotationKeys = new aiQuatKey[kKeys];
+            for (unsigned key = 0; key < kKeys; ++key) {
+                const double t = 0.25 * key;
+                const float sway =
+                    k == 0 ? static_cast<float>(0.05 * std::sin(std::numbers::pi * t)) : 0;
+                channel->mPositionKeys[key] =
+                    aiVectorKey(t, aiVector3D(sway, k == 0 ? 0 : kStep, 0));
+                const double degrees =
+                    k == 0 ? 0 : (5 + 3 * a) * std::sin(std::numbers::pi * t + 0.5 * k + a);
+                channel->mRotationKeys[key] = aiQuatKey(
+                    t, aiQuaternion(axis, static_cast<float>(degrees * std::numbers::pi / 180)));
+            }
+            channel->mNumScalingKeys = 1;
+            channel->mScalingKeys = new aiVectorKey[1]{aiVectorKey(0, aiVector3D(1, 1, 1))};
+            animation->mChannels[k] = channel;
+        }
+        scene->mAnimations[a] = animation;
+    }
+    return scene;
 }
 
 std::string ExportWithAssimp(const aiScene& scene, const std::string& format,

@@ -25,6 +25,12 @@ std::unique_ptr<aiScene> AssimpTexturedModel(const std::string& texture);
 // the exporter writes as the file's axes and unit: Z up, centimetres.
 std::unique_ptr<aiScene> AssimpZUpCentimetreModel();
 
+// A vertical sheet of exactly `triangles` triangles (2 m tall, with normals and texture
+// coordinates) skinned to a chain of eight joints "Bone0" .. "Bone7", 0.25 m apart and blended
+// between neighbours, and `animations` animations "Sway1", ... of two seconds (nine keys each on
+// every joint). The benchmark's character.
+std::unique_ptr<aiScene> AssimpLargeSkinnedCharacter(int triangles, int animations);
+
 // Writes `scene` with the exporter `format` to `path`; the error text when that fails.
 std::string ExportWithAssimp(const aiScene& scene, const std::string& format,
                              const std::string& path);

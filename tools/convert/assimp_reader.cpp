@@ -80,12 +80,6 @@ class FolderIO : public Assimp::DefaultIOSystem {
     std::vector<std::string>& opened_;
 };
 
-void Configure(Assimp::Importer& importer) {
-    importer.SetPropertyInteger(AI_CONFIG_PP_LBW_MAX_WEIGHTS, static_cast<int>(kMaxInfluences));
-    // Pivots fold into the joints' own transforms instead of becoming helper nodes.
-    importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
-}
-
 // The .md5anim files beside a .md5mesh other than the one of its own name, which the library
 // loads by itself: each brings its animation.
 std::vector<fs::path> OtherMd5Anims(const fs::path& model) {
@@ -114,7 +108,7 @@ bool ReadAndConvert(const std::string& path, Scene& scene, std::vector<EncodedIm
     std::vector<std::string> opened = {model.string()};
     Assimp::Importer importer;
     importer.SetIOHandler(new FolderIO(model.parent_path(), opened));
-    Configure(importer);
+    ConfigureAssimpImporter(importer);
     const aiScene* ai = importer.ReadFile(model.string(), kImportSteps);
     if (ai == nullptr) {
         error = OneLine(importer.GetErrorString());
@@ -174,6 +168,16 @@ void DecodeImages(const std::vector<EncodedImage>& encoded, Scene& scene) {
 }
 
 }  // namespace
+
+unsigned AssimpImportSteps() {
+    return kImportSteps;
+}
+
+void ConfigureAssimpImporter(Assimp::Importer& importer) {
+    importer.SetPropertyInteger(AI_CONFIG_PP_LBW_MAX_WEIGHTS, static_cast<int>(kMaxInfluences));
+    // Pivots fold into the joints' own transforms instead of becoming helper nodes.
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+}
 
 bool ReadWithAssimp(const std::string& path, Scene& scene, std::string& error) {
     scene = Scene{};
