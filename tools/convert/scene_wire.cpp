@@ -78,6 +78,13 @@ class Reader {
         const std::uint8_t* p = Take(1);
         return p ? *p : 0;
     }
+    // A yes or no: only 0 and 1, so that every scene has one encoding.
+    bool Flag() {
+        const std::uint8_t v = U8();
+        if (v > 1)
+            Fail("the scene holds a flag that is neither 0 nor 1");
+        return v == 1;
+    }
     std::uint32_t U32() {
         const std::uint8_t* p = Take(4);
         return p ? static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
@@ -162,7 +169,7 @@ void WriteParts(Writer& w, const NodeParts& parts) {
 
 NodeParts ReadParts(Reader& r) {
     NodeParts parts;
-    parts.matrix = r.U8() != 0;
+    parts.matrix = r.Flag();
     if (parts.matrix) {
         parts.fixed = r.Mat();
         return parts;
@@ -193,7 +200,7 @@ void ReadNodes(Reader& r, Scene& scene) {
         node.name = r.Str(kMaxSceneNameBytes);
         node.parent = r.I32();
         node.rest = ReadParts(r);
-        if (r.U8() != 0) {
+        if (r.Flag()) {
             node.attachmentPoints.emplace();
             for (double& x : *node.attachmentPoints)
                 x = r.F64();
