@@ -129,6 +129,23 @@ bool NodeGraph::Build(const tinygltf::Model& model, std::string& error) {
     return true;
 }
 
+namespace {
+
+// Appends the nodes under the roots on `stack` (the last one first) in pre-order, children in
+// their listed order; empties the stack.
+void AppendPreOrder(const tinygltf::Model& model, std::vector<int>& stack, std::vector<int>& out) {
+    while (!stack.empty()) {
+        const int node = stack.back();
+        stack.pop_back();
+        out.push_back(node);
+        const std::vector<int>& children = model.nodes[static_cast<std::size_t>(node)].children;
+        for (auto it = children.rbegin(); it != children.rend(); ++it)
+            stack.push_back(*it);
+    }
+}
+
+}  // namespace
+
 bool NodeGraph::SceneNodes(const tinygltf::Model& model, std::vector<int>& out,
                            std::string& error) const {
     if (model.scenes.empty()) {
@@ -156,14 +173,7 @@ bool NodeGraph::SceneNodes(const tinygltf::Model& model, std::vector<int>& out,
         stack.push_back(root);
     }
     out.clear();
-    while (!stack.empty()) {
-        const int node = stack.back();
-        stack.pop_back();
-        out.push_back(node);
-        const std::vector<int>& children = model.nodes[static_cast<std::size_t>(node)].children;
-        for (auto it = children.rbegin(); it != children.rend(); ++it)
-            stack.push_back(*it);
-    }
+    AppendPreOrder(model, stack, out);
     return true;
 }
 
@@ -177,14 +187,7 @@ std::vector<int> NodeGraph::AllNodes(const tinygltf::Model& model,
         if (parents_[root] != -1 || listed[root])
             continue;
         std::vector<int> stack = {static_cast<int>(root)};
-        while (!stack.empty()) {
-            const int node = stack.back();
-            stack.pop_back();
-            out.push_back(node);
-            const std::vector<int>& children = model.nodes[static_cast<std::size_t>(node)].children;
-            for (auto it = children.rbegin(); it != children.rend(); ++it)
-                stack.push_back(*it);
-        }
+        AppendPreOrder(model, stack, out);
     }
     return out;
 }
