@@ -2,33 +2,10 @@
 
 #include <algorithm>
 
+#include "model/lane_transform.h"
 #include "model/node_walk.h"
 
 namespace {
-
-// Posing runs every frame over every vertex of the actor, so it is written for speed: a point
-// as four float lanes (x, y, z, unused) takes one lane-wise multiply and add per matrix row.
-// These are the operations of TransformPoint and of Vec3 * Matrix3, in the same order, so the
-// results are the same to the bit.
-using Lanes = float __attribute__((vector_size(16)));
-
-struct LaneTransform {
-    Lanes rows[3];
-    Lanes t;
-
-    explicit LaneTransform(const Transform& m)
-        : rows{{m.r.m[0], m.r.m[1], m.r.m[2], 0},
-               {m.r.m[3], m.r.m[4], m.r.m[5], 0},
-               {m.r.m[6], m.r.m[7], m.r.m[8], 0}},
-          t{m.t.x, m.t.y, m.t.z, 0} {}
-
-    Lanes Turn(const Vec3& d) const { return d.x * rows[0] + d.y * rows[1] + d.z * rows[2]; }
-    Lanes Place(const Vec3& p) const { return Turn(p) + t; }
-};
-
-Vec3 ToVec3(Lanes v) {
-    return {v[0], v[1], v[2]};
-}
 
 std::vector<std::int32_t> Unmarked(const std::vector<bool>& marked) {
     std::vector<std::int32_t> indices;
@@ -71,21 +48,41 @@ int ActorModel::PrepareMesh(bool loaded) {
     }
     unposedVertices_ = Unmarked(posedVertex);
     unposedNormals_ = Unmarked(posedNormal);
-    poseStack_.assign(static_cast<std::size_t>(meshDepth_) + 1, Transform::Identity);
-    nodeTracks_.clear();
+    poseStack_.assign(static_cast<std::size_t>(meshDepth_) + 1, LaneTransform(Transform::Identity));
+    frameKeys_.clear();
     for (const auto& animation : animations)
-        nodeTracks_.push_back(NodeTracks(*animation));
+        frameKeys_.push_back(LayOutKeys(*animation));
     return meshLoaded_ ? 1 : 0;
 }
 
-std::vector<std::int32_t> ActorModel::NodeTracks(const Animation& animation) const {
-    std::vector<std::int32_t> tracks;
-    if (mesh != nullptr) {
-        tracks.reserve(mesh->nodes.size());
-        for (const auto& node : mesh->nodes)
-            tracks.push_back(animation.TrackOf(node->hash));
+ActorModel::FrameKeys ActorModel::LayOutKeys(const Animation& animation) const {
+    FrameKeys laid;
+    if (mesh == nullptr || animation.frameCount <= 0)
+        return laid;
+    std::vector<std::int32_t> tracks;  // of the slots, in order of first use
+    std::vector<std::int32_t> slotOfTrack(static_cast<std::size_t>(animation.trackCount), -1);
+    WalkNodes(mesh->root, [&](const MeshNode& node, int) {
+        const std::int32_t track = animation.TrackOf(node.hash);
+        std::int32_t slot = -1;
+        if (track >= 0 && static_cast<std::size_t>(track) < slotOfTrack.size()) {
+            std::int32_t& known = slotOfTrack[static_cast<std::size_t>(track)];
+            if (known < 0) {
+                known = static_cast<std::int32_t>(tracks.size());
+                tracks.push_back(track);
+            }
+            slot = known;
+        }
+        laid.slots.push_back(slot);
+    });
+    if (laid.slots.size() != mesh->nodes.size())
+        return {};  // nodes outside the tree: posing searches instead
+    laid.perFrame = tracks.size();
+    laid.keys.reserve(static_cast<std::size_t>(animation.frameCount) * laid.perFrame);
+    for (int frame = 0; frame < animation.frameCount; ++frame) {
+        for (const std::int32_t track : tracks)
+            laid.keys.push_back(animation.Key(track, frame));
     }
-    return tracks;
+    return laid;
 }
 
 int ActorModel::CopyUnposed(std::span<Vec3> vertices, std::span<Vec3> normals) const {
@@ -112,7 +109,7 @@ int ActorModel::LoadAnimation(const std::string& fileName, LoadError* error) {
     if (animation->Load(fileName, error) != 1) {
         return 0;
     }
-    nodeTracks_.push_back(NodeTracks(*animation));
+    frameKeys_.push_back(LayOutKeys(*animation));
     animations.push_back(std::move(animation));
     return 1;
 }
@@ -125,9 +122,10 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first, std::
         return 0;
     }
     const Animation* playing = nullptr;
-    // Walked from the root, the nodes come in the order of mesh->nodes: their tracks were
-    // looked up at load. Any other chain searches each node's track.
-    const std::int32_t* tracks = nullptr;
+    // Walked from the root, each node's key of this frame is in one block laid out at load. Any
+    // other chain searches each node's track.
+    const std::int32_t* slots = nullptr;
+    const Transform* frameKeys = nullptr;
     if (!animations.empty()) {
         if (animation < 0 || static_cast<std::size_t>(animation) >= animations.size())
             return 0;
@@ -135,9 +133,11 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first, std::
         if (frame < 0 || frame >= playing->frameCount)
             return 0;
         const auto a = static_cast<std::size_t>(animation);
-        if (first == mesh->root && a < nodeTracks_.size() &&
-            nodeTracks_[a].size() == mesh->nodes.size()) {
-            tracks = nodeTracks_[a].data();
+        if (first == mesh->root && a < frameKeys_.size() &&
+            frameKeys_[a].slots.size() == mesh->nodes.size()) {
+            const FrameKeys& laid = frameKeys_[a];
+            slots = laid.slots.data();
+            frameKeys = laid.keys.data() + static_cast<std::size_t>(frame) * laid.perFrame;
         }
     }
     const std::size_t captures = std::min(captureHashes.size(), captureOut.size());
@@ -146,8 +146,10 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first, std::
     // several vertices share, is placed once instead of being moved again by every listing.
     const Vec3* bindVertices = mesh->vertices.data();
     const Vec3* bindNormals = mesh->normals.data();
+    // With no animations at all every node keeps the identity, whatever the parent.
+    const LaneTransform identity(Transform::Identity);
 
-    poseStack_[0] = parent;
+    poseStack_[0] = LaneTransform(parent);
     bool tooDeep = false;
     std::size_t ordinal = 0;
     WalkNodes(first, [&](const MeshNode& node, int level) {
@@ -155,26 +157,24 @@ int ActorModel::PoseNodes(int animation, int frame, const MeshNode* first, std::
             tooDeep = true;  // a chain from outside this model's mesh
             return;
         }
-        // With no animations at all every node keeps the identity, whatever the parent.
-        Transform m = Transform::Identity;
-        if (playing != nullptr) {
-            const Transform& key = tracks != nullptr ? playing->Key(tracks[ordinal], frame)
-                                                     : playing->FindKey(node, frame);
-            m = Compose(key, poseStack_[level]);
-        }
+        const Transform* key = nullptr;
+        if (slots != nullptr)
+            key = slots[ordinal] >= 0 ? &frameKeys[slots[ordinal]] : &Transform::Identity;
+        else if (playing != nullptr)
+            key = &playing->FindKey(node, frame);
         ++ordinal;
-        poseStack_[static_cast<std::size_t>(level) + 1] = m;
+        const LaneTransform& m = poseStack_[static_cast<std::size_t>(level) + 1] =
+            key != nullptr ? poseStack_[static_cast<std::size_t>(level)].After(*key) : identity;
         for (std::size_t i = 0; i < captures; ++i) {
             if (captureHashes[i] == node.hash)
-                captureOut[i] = m;
+                captureOut[i] = m.ToTransform();
         }
-        const LaneTransform lanes(m);
         for (const std::int32_t v : node.vertices) {
-            vertices[static_cast<std::size_t>(v)] = ToVec3(lanes.Place(bindVertices[v]));
+            vertices[static_cast<std::size_t>(v)] = ToVec3(m.Place(bindVertices[v]));
             // A vertex that no face uses has no normal to carry.
             const std::int32_t k = toNormal[v];
             if (k >= 0)
-                normals[static_cast<std::size_t>(k)] = ToVec3(lanes.Turn(bindNormals[k]));
+                normals[static_cast<std::size_t>(k)] = ToVec3(m.Turn(bindNormals[k]));
         }
     });
     return tooDeep ? 0 : 1;

@@ -12,6 +12,7 @@
 #include "assets/mesh.h"
 #include "geometry/math.h"
 #include "geometry/zt18dop.h"
+#include "model/lane_transform.h"
 
 class ActorModel {
   public:
@@ -64,16 +65,25 @@ class ActorModel {
     bool ReadBoundsFile(const std::string& fileName, int index, std::vector<Zt18DOP>& roots) const;
     static int WriteBoundsFile(const std::string& fileName, std::vector<Zt18DOP>& roots);
     bool CanBuildBounds(int index) const;
-    // Per node of the mesh, in the order of mesh->nodes: its track in `animation`, or -1.
-    std::vector<std::int32_t> NodeTracks(const Animation& animation) const;
+    // An animation's keys laid out for posing from the root: frame by frame, each frame's keys
+    // side by side in the order the walk first needs them, so that posing a frame reads one
+    // block instead of a key per track, frames apart. No bigger than the animation's own keys.
+    struct FrameKeys {
+        std::vector<std::int32_t> slots;  // per node in walk order: its key's place in a frame, or
+                                          // -1 for the identity (no track)
+        std::vector<Transform> keys;
+        std::size_t perFrame = 0;
+    };
+    // Empty slots when some node of mesh->nodes is not in the tree.
+    FrameKeys LayOutKeys(const Animation& animation) const;
 
     bool meshLoaded_ = false;
     int meshDepth_ = 0;  // levels of the node hierarchy
     // Parent transforms of the levels above the node being posed; sized once at load so that
     // posing, which runs every frame, never allocates.
-    mutable std::vector<Transform> poseStack_;
+    mutable std::vector<LaneTransform> poseStack_;
     std::vector<std::int32_t> unposedVertices_;  // owned by no node
     std::vector<std::int32_t> unposedNormals_;   // reached from no owned vertex
-    // Per animation, NodeTracks: looked up once at load, so that posing costs no search.
-    std::vector<std::vector<std::int32_t>> nodeTracks_;
+    // Per animation, LayOutKeys: laid out once at load, so that posing costs no search.
+    std::vector<FrameKeys> frameKeys_;
 };
