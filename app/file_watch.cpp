@@ -37,9 +37,7 @@ bool FileWatch::WatchFolders(const std::vector<std::string>& files) {
     DropFolders();
     for (const std::string& file : files) {
         const std::filesystem::path path(file);
-        std::string folder = path.parent_path().string();
-        if (folder.empty())
-            folder = ".";
+        const std::string folder = path.has_parent_path() ? path.parent_path().string() : ".";
         const int descriptor = inotify_add_watch(inotify_, folder.c_str(), kFolderEvents);
         if (descriptor < 0)
             return false;
