@@ -75,7 +75,8 @@ class FolderIO : public Assimp::DefaultIOSystem {
     std::vector<std::string>& opened_;
 };
 
-// The frame rate of an .md5anim, where the file gives one, on the animations read from it.
+// The frame rate of an .md5anim, where the file gives one, on the animations read from it (the
+// importer's scene is const to us, but its animations are not).
 void SetMd5FrameRate(const fs::path& anim, const aiScene& ai) {
     if (const double rate = Md5FrameRate(anim); rate > 0) {
         for (unsigned a = 0; a < ai.mNumAnimations; ++a)
