@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <vector>
@@ -286,4 +288,56 @@ std::string ExportWithAssimp(const aiScene& scene, const std::string& format,
     if (exporter.Export(&scene, format, path) == AI_SUCCESS)
         return {};
     return exporter.GetErrorString();
+}
+
+namespace {
+
+// FBX 7500 node records as the exporter writes them: end offset, property count and property
+// bytes as 64-bit words, then the name's length and the name.
+constexpr std::size_t kWideHeader = 3 * 8 + 1;
+constexpr std::size_t kNarrowNullRecord = 3 * 4 + 1;
+
+std::uint64_t Word(const std::string& bytes, std::size_t at) {
+    std::uint64_t value = 0;
+    std::memcpy(&value, bytes.data() + at, sizeof value);
+    return value;
+}
+
+void PutWord(std::string& out, std::size_t at, std::uint64_t value) {
+    const auto narrow = static_cast<std::uint32_t>(value);
+    std::memcpy(out.data() + at, &narrow, sizeof narrow);
+}
+
+// Copies the node at `at` (and its children) to `out`; returns where the next node starts.
+std::size_t CopyNode(const std::string& in, std::size_t at, std::string& out) {
+    const std::uint64_t end = Word(in, at);
+    const std::size_t nameLength = static_cast<unsigned char>(in[at + 24]);
+    const std::size_t children = at + kWideHeader + nameLength + Word(in, at + 16);
+    const std::size_t start = out.size();
+    out.append(12, '\0');
+    PutWord(out, start + 4, Word(in, at + 8));
+    PutWord(out, start + 8, Word(in, at + 16));
+    out.append(in, at + 24, children - (at + 24));
+    for (std::size_t child = children; child < end;)
+        child = CopyNode(in, child, out);
+    // FBX writers end an animation layer with one even when it is empty: readers take the
+    // block for the layer.
+    if (children < end || in.compare(at + kWideHeader, nameLength, "AnimationLayer") == 0)
+        out.append(kNarrowNullRecord, '\0');
+    PutWord(out, start, out.size());
+    return end;
+}
+
+}  // namespace
+
+std::string BinaryFbxWithNullRecords(const std::string& exported) {
+    constexpr std::size_t kMagicBytes = 23;  // "Kaydara FBX Binary  \0\x1a\0"
+    std::string out = exported.substr(0, kMagicBytes);
+    const std::uint32_t version = 7400;
+    out.append(reinterpret_cast<const char*>(&version), sizeof version);
+    std::size_t at = kMagicBytes + sizeof version;
+    while (Word(exported, at) != 0)
+        at = CopyNode(exported, at, out);
+    out.append(kNarrowNullRecord, '\0');
+    return out + exported.substr(at + kWideHeader);
 }

@@ -161,7 +161,7 @@ TEST_F(FirstRun, TheInstalledGameStartsFromItsMenuEntryOnItsReadOnlyContent) {
     const std::filesystem::path prefix = dir.Path() / "installed here";
     const std::string install = std::string("\"") + VORN_CMAKE + "\" --install \"" +
                                 VORN_BUILD_DIR + "\" --prefix \"" + prefix.string() + "\" > \"" +
-                                dir.File("install.txt") + "\"";
+                                dir.File("install.txt") + "\" 2>&1";
     ASSERT_EQ(std::system(install.c_str()), 0) << dir.Read("install.txt");
 
     const std::filesystem::path entry = prefix / "share/applications/vorn.desktop";
@@ -182,6 +182,20 @@ TEST_F(FirstRun, TheInstalledGameStartsFromItsMenuEntryOnItsReadOnlyContent) {
     ASSERT_EQ(keys["Exec"], "\"" + game + "\" %f");
     ASSERT_EQ(keys["Path"], data.string());
     EXPECT_NE(keys["MimeType"].find("model/gltf-binary;"), std::string::npos);
+    // Every type it opens is one the desktop knows: Debian's, or one of ours, which the install
+    // put into the prefix's MIME database (that holds only what parsed).
+    std::ifstream debianTypes("/usr/share/mime/packages/freedesktop.org.xml");
+    const std::string debian{std::istreambuf_iterator<char>(debianTypes), {}};
+    std::istringstream types(keys["MimeType"]);
+    for (std::string type; std::getline(types, type, ';');) {
+        EXPECT_TRUE(debian.find("<mime-type type=\"" + type + "\">") != std::string::npos ||
+                    std::filesystem::exists(prefix / "share/mime" / (type + ".xml")))
+            << type;
+    }
+    // File managers find the game for a type in the applications' cache.
+    std::ifstream cache(prefix / "share/applications/mimeinfo.cache");
+    const std::string openers{std::istreambuf_iterator<char>(cache), {}};
+    EXPECT_NE(openers.find("\napplication/x-fbx=vorn.desktop;"), std::string::npos) << openers;
 
     // Read-only for the game: caches it cannot write are kept in memory.
     using std::filesystem::perms;

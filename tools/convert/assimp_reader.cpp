@@ -11,6 +11,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/Importer.hpp>
 
+#include "tools/convert/assimp_md5.h"
 #include "tools/convert/assimp_scene.h"
 #include "tools/convert/encoded_image.h"
 #include "tools/convert/reader_child.h"
@@ -28,12 +29,6 @@ constexpr std::size_t kMaxReasonBytes = 300;
 constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_JoinIdenticalVertices |
                                   aiProcess_LimitBoneWeights | aiProcess_ValidateDataStructure |
                                   aiProcess_SortByPType;
-
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // A reason as one short printable line, whoever wrote it.
 std::string OneLine(const std::string& text) {
@@ -80,21 +75,13 @@ class FolderIO : public Assimp::DefaultIOSystem {
     std::vector<std::string>& opened_;
 };
 
-// The .md5anim files beside a .md5mesh other than the one of its own name, which the library
-// loads by itself: each brings its animation.
-std::vector<fs::path> OtherMd5Anims(const fs::path& model) {
-    std::vector<fs::path> found;
-    if (Lower(model.extension().string()) != ".md5mesh")
-        return found;
-    std::error_code ec;
-    for (fs::directory_iterator it(model.parent_path(), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const fs::path& file = it->path();
-        if (Lower(file.extension().string()) == ".md5anim" && file.stem() != model.stem())
-            found.push_back(file);
+// The frame rate of an .md5anim, where the file gives one, on the animations read from it (the
+// importer's scene is const to us, but its animations are not).
+void SetMd5FrameRate(const fs::path& anim, const aiScene& ai) {
+    if (const double rate = Md5FrameRate(anim); rate > 0) {
+        for (unsigned a = 0; a < ai.mNumAnimations; ++a)
+            ai.mAnimations[a]->mTicksPerSecond = rate;
     }
-    std::sort(found.begin(), found.end());
-    return found;
 }
 
 bool ReadAndConvert(const std::string& path, Scene& scene, std::vector<EncodedImage>& encoded,
@@ -118,8 +105,16 @@ bool ReadAndConvert(const std::string& path, Scene& scene, std::vector<EncodedIm
     for (unsigned a = 0; a < ai->mNumAnimations; ++a)
         animations.push_back({ai->mAnimations[a], model.stem().string()});
 
+    // An .md5mesh brings the .md5anim files beside it: the one the library opened by itself
+    // gave the scene's animation, each other one is read on its own.
+    const std::vector<std::string> openedByModel = opened;
     std::vector<std::unique_ptr<Assimp::Importer>> others;
-    for (const fs::path& anim : OtherMd5Anims(model)) {
+    for (const fs::path& anim : Md5AnimsBeside(model)) {
+        if (std::find(openedByModel.begin(), openedByModel.end(),
+                      fs::weakly_canonical(anim, ec).string()) != openedByModel.end()) {
+            SetMd5FrameRate(anim, *ai);
+            continue;
+        }
         others.push_back(std::make_unique<Assimp::Importer>());
         others.back()->SetIOHandler(new FolderIO(model.parent_path(), opened));
         const aiScene* extra = others.back()->ReadFile(anim.string(), 0);
@@ -128,6 +123,7 @@ bool ReadAndConvert(const std::string& path, Scene& scene, std::vector<EncodedIm
                                   OneLine(others.back()->GetErrorString()));
             continue;
         }
+        SetMd5FrameRate(anim, *extra);
         for (unsigned a = 0; a < extra->mNumAnimations; ++a)
             animations.push_back({extra->mAnimations[a], anim.stem().string()});
     }
