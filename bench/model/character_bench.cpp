@@ -12,6 +12,7 @@
 #include "assets/animation_writer.h"
 #include "assets/atomic_file.h"
 #include "assets/mesh_writer.h"
+#include "bench/model/pose_timing.h"
 #include "game/actor_clone.h"
 #include "game/asset_registry.h"
 #include "tests/support/shared_gl_context.h"
@@ -115,14 +116,7 @@ void BM_CharacterCopyBindPose(benchmark::State& state) {
     Character& c = TheCharacter();
     if (!c.ready)
         return state.SkipWithError("no display, no OpenGL context, or the files failed");
-    const Mesh& mesh = *c.registry->actorModels[0]->mesh;
-    std::vector<Vec3> vertices(mesh.vertices.size()), normals(mesh.normals.size());
-    for (auto _ : state) {
-        std::copy(mesh.vertices.begin(), mesh.vertices.end(), vertices.begin());
-        std::copy(mesh.normals.begin(), mesh.normals.end(), normals.begin());
-        benchmark::DoNotOptimize(vertices.data());
-        benchmark::DoNotOptimize(normals.data());
-    }
+    TimeBindPoseCopy(state, *c.registry->actorModels[0]->mesh);
 }
 BENCHMARK(BM_CharacterCopyBindPose);
 
@@ -130,16 +124,7 @@ void BM_CharacterUpdatePose(benchmark::State& state) {
     Character& c = TheCharacter();
     if (!c.ready)
         return state.SkipWithError("no display, no OpenGL context, or the files failed");
-    // Stopped, so that the frame is the one set here, a different one every time.
-    ActorClone clone(c.registry->actorModels[0].get(), 1e6f, Vec3::Zero, false, 0, 0, 30);
-    std::int32_t frame = 0;
-    for (auto _ : state) {
-        clone.SetFrame(frame);
-        clone.UpdatePose();
-        frame = (frame + 1) % kFrames;
-        benchmark::DoNotOptimize(clone.posedVertices.data());
-        benchmark::DoNotOptimize(clone.posedNormals.data());
-    }
+    TimeUpdatePose(state, c.registry->actorModels[0].get(), kFrames);
 }
 BENCHMARK(BM_CharacterUpdatePose);
 

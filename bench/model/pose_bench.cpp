@@ -8,6 +8,7 @@
 
 #include "assets/animation_writer.h"
 #include "assets/mesh_writer.h"
+#include "bench/model/pose_timing.h"
 #include "game/actor_clone.h"
 #include "model/actor_model.h"
 #include "tests/support/shared_gl_context.h"
@@ -69,14 +70,7 @@ Fixture& TheFixture() {
 }
 
 void BM_CopyBindPose(benchmark::State& state) {
-    const Mesh& mesh = *TheFixture().model.mesh;
-    std::vector<Vec3> vertices(mesh.vertices.size()), normals(mesh.normals.size());
-    for (auto _ : state) {
-        std::copy(mesh.vertices.begin(), mesh.vertices.end(), vertices.begin());
-        std::copy(mesh.normals.begin(), mesh.normals.end(), normals.begin());
-        benchmark::DoNotOptimize(vertices.data());
-        benchmark::DoNotOptimize(normals.data());
-    }
+    TimeBindPoseCopy(state, *TheFixture().model.mesh);
 }
 BENCHMARK(BM_CopyBindPose);
 
@@ -84,16 +78,7 @@ void BM_UpdatePose(benchmark::State& state) {
     Fixture& f = TheFixture();
     if (!f.hasContext)
         return state.SkipWithError("no display or no OpenGL context");
-    // Stopped, so that the frame is the one set here, a different one every time.
-    ActorClone clone(&f.model, 1e6f, Vec3::Zero, false, 0, 0, 30);
-    std::int32_t frame = 0;
-    for (auto _ : state) {
-        clone.SetFrame(frame);
-        clone.UpdatePose();
-        frame = (frame + 1) % 30;
-        benchmark::DoNotOptimize(clone.posedVertices.data());
-        benchmark::DoNotOptimize(clone.posedNormals.data());
-    }
+    TimeUpdatePose(state, &f.model, 30);
 }
 BENCHMARK(BM_UpdatePose);
 
