@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 #include "tools/convert/scene_check.h"
 
@@ -10,46 +11,52 @@ namespace {
 
 constexpr char kMagic[8] = {'V', 'S', 'C', 'N', 'W', 'I', 'R', '1'};
 
+// Writer and Reader offer the same operations, so that one function per record type below is
+// its layout in both directions: a Writer's operation writes its argument, a Reader's fills it.
+// Only the Reader uses the limits and names the operations carry.
 class Writer {
   public:
-    void U8(std::uint8_t v) { out_.push_back(static_cast<char>(v)); }
-    void U32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            out_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-    }
-    void I32(int v) { U32(static_cast<std::uint32_t>(v)); }
-    void F64(double v) {
+    void Num(double v) {
         const auto bits = std::bit_cast<std::uint64_t>(v);
         for (int i = 0; i < 8; ++i)
             out_.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
     }
-    void Vec(const Vec3d& v) {
-        for (double x : v)
-            F64(x);
+    void Num(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out_.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
     }
-    void Mat(const Affine& m) {
-        for (const auto& row : m.a)
-            for (double x : row)
-                F64(x);
-        Vec(m.t);
+    void Num(int v) { Num(static_cast<std::uint32_t>(v)); }
+    void Flag(bool v) { out_.push_back(v ? 1 : 0); }
+    template <class E>
+    void Kind(E v, E /*last*/) {
+        out_.push_back(static_cast<char>(v));
     }
-    void Count(std::size_t n) { U32(static_cast<std::uint32_t>(n)); }
-    void Str(const std::string& s) {
+    void Str(const std::string& s, std::size_t /*most*/) {
         Count(s.size());
         out_ += s;
     }
-    void Bytes(const std::vector<std::uint8_t>& b) {
+    void Bytes(const std::vector<std::uint8_t>& b, std::size_t /*most*/) {
         Count(b.size());
         out_.append(reinterpret_cast<const char*>(b.data()), b.size());
     }
-    void Doubles(const std::vector<double>& v) {
-        Count(v.size());
-        for (double x : v)
-            F64(x);
+    template <class T, class Each>
+    void List(const std::vector<T>& list, std::size_t /*bytesEach*/, std::size_t /*most*/,
+              const char* /*what*/, Each each) {
+        Count(list.size());
+        for (const T& x : list)
+            each(x);
+    }
+    template <class T, class Each>
+    void Optional(const std::optional<T>& value, Each each) {
+        Flag(value.has_value());
+        if (value)
+            each(*value);
     }
     std::string& Out() { return out_; }
 
   private:
+    void Count(std::size_t n) { Num(static_cast<std::uint32_t>(n)); }
+
     std::string out_;
 };
 
@@ -74,52 +81,86 @@ class Reader {
         at_ += n;
         return p;
     }
-    std::uint8_t U8() {
-        const std::uint8_t* p = Take(1);
-        return p ? *p : 0;
-    }
-    // A yes or no: only 0 and 1, so that every scene has one encoding.
-    bool Flag() {
-        const std::uint8_t v = U8();
-        if (v > 1)
-            Fail("the scene holds a flag that is neither 0 nor 1");
-        return v == 1;
-    }
-    std::uint32_t U32() {
-        const std::uint8_t* p = Take(4);
-        return p ? static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                       static_cast<std::uint32_t>(p[2]) << 16 |
-                       static_cast<std::uint32_t>(p[3]) << 24
-                 : 0;
-    }
-    int I32() { return static_cast<int>(static_cast<std::int32_t>(U32())); }
-    double F64() {
+
+    void Num(double& v) {
+        v = 0;
         const std::uint8_t* p = Take(8);
         if (p == nullptr)
-            return 0;
+            return;
         std::uint64_t bits = 0;
         for (int i = 7; i >= 0; --i)
             bits = bits << 8 | p[i];
-        const double v = std::bit_cast<double>(bits);
+        v = std::bit_cast<double>(bits);
         if (!std::isfinite(v)) {
             Fail("the scene holds a number that is not finite");
-            return 0;
+            v = 0;
         }
-        return v;
     }
-    Vec3d Vec() { return {F64(), F64(), F64()}; }
-    Affine Mat() {
-        Affine m;
-        for (auto& row : m.a)
-            for (double& x : row)
-                x = F64();
-        m.t = Vec();
-        return m;
+    void Num(std::uint32_t& v) {
+        const std::uint8_t* p = Take(4);
+        v = p ? static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+                    static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24
+              : 0;
     }
-    // A count of records of at least `bytesEach` bytes, at most `most` and at most what the
-    // bytes left could hold, so that no allocation follows a false claim.
+    void Num(int& v) {
+        std::uint32_t u = 0;
+        Num(u);
+        v = static_cast<int>(static_cast<std::int32_t>(u));
+    }
+    // A yes or no: only 0 and 1, so that every scene has one encoding.
+    void Flag(bool& v) {
+        const std::uint8_t b = Byte();
+        if (b > 1)
+            Fail("the scene holds a flag that is neither 0 nor 1");
+        v = b == 1;
+    }
+    // One of an enumeration's values up to `last` (only channels have kinds).
+    template <class E>
+    void Kind(E& v, E last) {
+        const std::uint8_t b = Byte();
+        if (b > static_cast<std::uint8_t>(last))
+            Fail("the scene holds an unknown kind of channel");
+        v = static_cast<E>(b);
+    }
+    void Str(std::string& s, std::size_t most) {
+        const std::size_t n = Count(1, most, "bytes in a name");
+        const std::uint8_t* p = Take(n);
+        s = p ? std::string(reinterpret_cast<const char*>(p), n) : std::string();
+    }
+    void Bytes(std::vector<std::uint8_t>& b, std::size_t most) {
+        const std::size_t n = Count(1, most, "bytes in an image");
+        const std::uint8_t* p = Take(n);
+        b = p ? std::vector<std::uint8_t>(p, p + n) : std::vector<std::uint8_t>();
+    }
+    // A count of records of at least `bytesEach` bytes, then the records.
+    template <class T, class Each>
+    void List(std::vector<T>& list, std::size_t bytesEach, std::size_t most, const char* what,
+              Each each) {
+        list.resize(Count(bytesEach, most, what));
+        for (T& x : list) {
+            if (!Ok())
+                return;
+            each(x);
+        }
+    }
+    template <class T, class Each>
+    void Optional(std::optional<T>& value, Each each) {
+        bool has = false;
+        Flag(has);
+        if (has)
+            each(value.emplace());
+    }
+
+  private:
+    std::uint8_t Byte() {
+        const std::uint8_t* p = Take(1);
+        return p ? *p : 0;
+    }
+    // At most `most` and at most what the bytes left could hold, so that no allocation
+    // follows a false claim.
     std::size_t Count(std::size_t bytesEach, std::size_t most, const char* what) {
-        const std::size_t n = U32();
+        std::uint32_t n = 0;
+        Num(n);
         if (!Ok())
             return 0;
         if (n > most) {
@@ -132,261 +173,137 @@ class Reader {
         }
         return n;
     }
-    std::string Str(std::size_t most) {
-        const std::size_t n = Count(1, most, "bytes in a name");
-        const std::uint8_t* p = Take(n);
-        return p ? std::string(reinterpret_cast<const char*>(p), n) : std::string();
-    }
-    std::vector<std::uint8_t> Bytes(std::size_t most) {
-        const std::size_t n = Count(1, most, "bytes in an image");
-        const std::uint8_t* p = Take(n);
-        return p ? std::vector<std::uint8_t>(p, p + n) : std::vector<std::uint8_t>();
-    }
-    std::vector<double> Doubles(std::size_t most) {
-        std::vector<double> out(Count(8, most, "key values"));
-        for (double& x : out)
-            x = F64();
-        return out;
-    }
 
-  private:
     std::span<const std::uint8_t> bytes_;
     std::size_t at_ = 0;
     std::string error_;
 };
 
-void WriteParts(Writer& w, const NodeParts& parts) {
-    w.U8(parts.matrix ? 1 : 0);
-    if (parts.matrix) {
-        w.Mat(parts.fixed);
-        return;
-    }
-    w.Vec(parts.translation);
-    for (double x : parts.rotation)
-        w.F64(x);
-    w.Vec(parts.scale);
+// A fixed run of numbers: a vector, a quaternion, a triangle's corners.
+template <class Wire>
+void Nums(Wire& wire, auto& run) {
+    for (auto& x : run)
+        wire.Num(x);
 }
 
-NodeParts ReadParts(Reader& r) {
-    NodeParts parts;
-    parts.matrix = r.Flag();
-    if (parts.matrix) {
-        parts.fixed = r.Mat();
-        return parts;
-    }
-    parts.translation = r.Vec();
-    for (double& x : parts.rotation)
-        x = r.F64();
-    parts.scale = r.Vec();
-    return parts;
+template <class Wire>
+void Matrix(Wire& wire, auto& m) {
+    for (auto& row : m.a)
+        Nums(wire, row);
+    Nums(wire, m.t);
 }
 
-void WriteNodes(Writer& w, const Scene& scene) {
-    w.Count(scene.nodes.size());
-    for (const SceneNode& node : scene.nodes) {
-        w.Str(node.name);
-        w.I32(node.parent);
-        WriteParts(w, node.rest);
-        w.U8(node.attachmentPoints ? 1 : 0);
-        if (node.attachmentPoints)
-            for (double x : *node.attachmentPoints)
-                w.F64(x);
-    }
-}
-
-void ReadNodes(Reader& r, Scene& scene) {
-    scene.nodes.resize(r.Count(10, kMaxSceneNodes, "nodes"));
-    for (SceneNode& node : scene.nodes) {
-        node.name = r.Str(kMaxSceneNameBytes);
-        node.parent = r.I32();
-        node.rest = ReadParts(r);
-        if (r.Flag()) {
-            node.attachmentPoints.emplace();
-            for (double& x : *node.attachmentPoints)
-                x = r.F64();
+// The layout of each record type; `scene` is const for a Writer.
+template <class Wire>
+void Nodes(Wire& wire, auto& scene) {
+    wire.List(scene.nodes, 10, kMaxSceneNodes, "nodes", [&](auto& node) {
+        wire.Str(node.name, kMaxSceneNameBytes);
+        wire.Num(node.parent);
+        wire.Flag(node.rest.matrix);
+        if (node.rest.matrix) {
+            Matrix(wire, node.rest.fixed);
+        } else {
+            Nums(wire, node.rest.translation);
+            Nums(wire, node.rest.rotation);
+            Nums(wire, node.rest.scale);
         }
-    }
+        wire.Optional(node.attachmentPoints, [&](auto& points) { Nums(wire, points); });
+    });
 }
 
-void WriteMeshes(Writer& w, const Scene& scene) {
-    w.Count(scene.meshes.size());
-    for (const SceneMesh& mesh : scene.meshes) {
-        w.I32(mesh.node);
-        w.I32(mesh.skin);
-        w.I32(mesh.material);
-        w.Count(mesh.positions.size());
-        for (const Vec3d& p : mesh.positions)
-            w.Vec(p);
-        w.Count(mesh.normals.size());
-        for (const Vec3d& n : mesh.normals)
-            w.Vec(n);
-        w.Count(mesh.uvs.size());
-        for (const auto& uv : mesh.uvs) {
-            w.F64(uv[0]);
-            w.F64(uv[1]);
-        }
-        w.Count(mesh.influences.size());
-        for (const auto& set : mesh.influences) {
-            for (const SceneInfluence& influence : set) {
-                w.I32(influence.joint);
-                w.F64(influence.weight);
-            }
-        }
-        w.Count(mesh.triangles.size());
-        for (const auto& triangle : mesh.triangles)
-            for (std::uint32_t index : triangle)
-                w.U32(index);
-    }
+template <class Wire>
+void Meshes(Wire& wire, auto& scene) {
+    auto nums = [&](auto& run) { Nums(wire, run); };
+    wire.List(scene.meshes, 32, kMaxSceneMeshes, "meshes", [&](auto& mesh) {
+        wire.Num(mesh.node);
+        wire.Num(mesh.skin);
+        wire.Num(mesh.material);
+        wire.List(mesh.positions, 24, kMaxSceneVertices, "positions", nums);
+        wire.List(mesh.normals, 24, kMaxSceneVertices, "normals", nums);
+        wire.List(mesh.uvs, 16, kMaxSceneVertices, "texture coordinates", nums);
+        wire.List(mesh.influences, 12 * kMaxInfluences, kMaxSceneVertices, "influences",
+                  [&](auto& set) {
+                      for (auto& influence : set) {
+                          wire.Num(influence.joint);
+                          wire.Num(influence.weight);
+                      }
+                  });
+        wire.List(mesh.triangles, 12, kMaxSceneTriangles, "triangles", nums);
+    });
 }
 
-void ReadMeshes(Reader& r, Scene& scene) {
-    scene.meshes.resize(r.Count(32, kMaxSceneMeshes, "meshes"));
-    for (SceneMesh& mesh : scene.meshes) {
-        mesh.node = r.I32();
-        mesh.skin = r.I32();
-        mesh.material = r.I32();
-        mesh.positions.resize(r.Count(24, kMaxSceneVertices, "positions"));
-        for (Vec3d& p : mesh.positions)
-            p = r.Vec();
-        mesh.normals.resize(r.Count(24, kMaxSceneVertices, "normals"));
-        for (Vec3d& n : mesh.normals)
-            n = r.Vec();
-        mesh.uvs.resize(r.Count(16, kMaxSceneVertices, "texture coordinates"));
-        for (auto& uv : mesh.uvs)
-            uv = {r.F64(), r.F64()};
-        mesh.influences.resize(r.Count(12 * kMaxInfluences, kMaxSceneVertices, "influences"));
-        for (auto& set : mesh.influences) {
-            for (SceneInfluence& influence : set) {
-                influence.joint = r.I32();
-                influence.weight = r.F64();
-            }
-        }
-        mesh.triangles.resize(r.Count(12, kMaxSceneTriangles, "triangles"));
-        for (auto& triangle : mesh.triangles)
-            for (std::uint32_t& index : triangle)
-                index = r.U32();
-        if (!r.Ok())
-            return;
-    }
+template <class Wire>
+void Skins(Wire& wire, auto& scene) {
+    wire.List(scene.skins, 8, kMaxSceneSkins, "skins", [&](auto& skin) {
+        wire.List(skin.joints, 4, kMaxSceneJoints, "joints", [&](auto& j) { wire.Num(j); });
+        wire.List(skin.inverseBinds, 96, kMaxSceneJoints, "inverse bind matrices",
+                  [&](auto& m) { Matrix(wire, m); });
+    });
 }
 
-void WriteSkins(Writer& w, const Scene& scene) {
-    w.Count(scene.skins.size());
-    for (const SceneSkin& skin : scene.skins) {
-        w.Count(skin.joints.size());
-        for (int joint : skin.joints)
-            w.I32(joint);
-        w.Count(skin.inverseBinds.size());
-        for (const Affine& m : skin.inverseBinds)
-            w.Mat(m);
-    }
+template <class Wire>
+void Materials(Wire& wire, auto& scene) {
+    wire.List(scene.materials, 88, kMaxSceneMaterials, "materials", [&](auto& material) {
+        wire.Str(material.name, kMaxSceneNameBytes);
+        Nums(wire, material.diffuse);
+        Nums(wire, material.specular);
+        wire.Num(material.shininess);
+        wire.Num(material.image);
+        Nums(wire, material.textureFactor);
+    });
 }
 
-void ReadSkins(Reader& r, Scene& scene) {
-    scene.skins.resize(r.Count(8, kMaxSceneSkins, "skins"));
-    for (SceneSkin& skin : scene.skins) {
-        skin.joints.resize(r.Count(4, kMaxSceneJoints, "joints"));
-        for (int& joint : skin.joints)
-            joint = r.I32();
-        skin.inverseBinds.resize(r.Count(96, kMaxSceneJoints, "inverse bind matrices"));
-        for (Affine& m : skin.inverseBinds)
-            m = r.Mat();
-        if (!r.Ok())
-            return;
-    }
+template <class Wire>
+void Images(Wire& wire, auto& scene) {
+    wire.List(scene.images, 16, kMaxSceneImages, "images", [&](auto& image) {
+        wire.Str(image.name, kMaxSceneNameBytes);
+        wire.Num(image.width);
+        wire.Num(image.height);
+        wire.Bytes(image.rgb, 3 * kMaxImagePixels);
+    });
 }
 
-void WriteMaterials(Writer& w, const Scene& scene) {
-    w.Count(scene.materials.size());
-    for (const SceneMaterial& material : scene.materials) {
-        w.Str(material.name);
-        w.Vec(material.diffuse);
-        w.Vec(material.specular);
-        w.F64(material.shininess);
-        w.I32(material.image);
-        w.Vec(material.textureFactor);
-    }
+template <class Wire>
+void Animations(Wire& wire, auto& scene) {
+    auto num = [&](auto& x) { wire.Num(x); };
+    wire.List(scene.animations, 8, kMaxSceneAnimations, "animations", [&](auto& animation) {
+        wire.Str(animation.name, kMaxSceneNameBytes);
+        wire.List(animation.channels, 14, kMaxSceneKeys, "channels", [&](auto& channel) {
+            wire.Num(channel.node);
+            wire.Kind(channel.path, ScenePath::kScale);
+            wire.Kind(channel.mode, SceneInterpolation::kCubic);
+            wire.List(channel.times, 8, kMaxSceneKeys, "key values", num);
+            wire.List(channel.values, 8, 12 * kMaxSceneKeys, "key values", num);
+        });
+    });
 }
 
-void ReadMaterials(Reader& r, Scene& scene) {
-    scene.materials.resize(r.Count(88, kMaxSceneMaterials, "materials"));
-    for (SceneMaterial& material : scene.materials) {
-        material.name = r.Str(kMaxSceneNameBytes);
-        material.diffuse = r.Vec();
-        material.specular = r.Vec();
-        material.shininess = r.F64();
-        material.image = r.I32();
-        material.textureFactor = r.Vec();
-    }
+template <class Wire>
+void Lines(Wire& wire, auto& lines, std::size_t most, const char* what) {
+    wire.List(lines, 4, most, what, [&](auto& line) { wire.Str(line, kMaxSceneNameBytes); });
 }
 
-void WriteImages(Writer& w, const Scene& scene) {
-    w.Count(scene.images.size());
-    for (const SceneImage& image : scene.images) {
-        w.Str(image.name);
-        w.I32(image.width);
-        w.I32(image.height);
-        w.Bytes(image.rgb);
-    }
+// Images still in their files' formats; materials number them after the scene's own.
+template <class Wire>
+void Encoded(Wire& wire, auto& encoded, std::size_t decodedImages) {
+    wire.List(encoded, 12, kMaxSceneImages - decodedImages, "images", [&](auto& image) {
+        wire.Str(image.name, kMaxSceneNameBytes);
+        wire.Str(image.file, kMaxSceneNameBytes);
+        wire.Bytes(image.bytes, kMaxImageFileBytes);
+    });
 }
 
-void ReadImages(Reader& r, Scene& scene) {
-    scene.images.resize(r.Count(16, kMaxSceneImages, "images"));
-    for (SceneImage& image : scene.images) {
-        image.name = r.Str(kMaxSceneNameBytes);
-        image.width = r.I32();
-        image.height = r.I32();
-        image.rgb = r.Bytes(3 * kMaxImagePixels);
-    }
-}
-
-void WriteAnimations(Writer& w, const Scene& scene) {
-    w.Count(scene.animations.size());
-    for (const SceneAnimation& animation : scene.animations) {
-        w.Str(animation.name);
-        w.Count(animation.channels.size());
-        for (const SceneChannel& channel : animation.channels) {
-            w.I32(channel.node);
-            w.U8(static_cast<std::uint8_t>(channel.path));
-            w.U8(static_cast<std::uint8_t>(channel.mode));
-            w.Doubles(channel.times);
-            w.Doubles(channel.values);
-        }
-    }
-}
-
-void ReadAnimations(Reader& r, Scene& scene) {
-    scene.animations.resize(r.Count(8, kMaxSceneAnimations, "animations"));
-    for (SceneAnimation& animation : scene.animations) {
-        animation.name = r.Str(kMaxSceneNameBytes);
-        animation.channels.resize(r.Count(14, kMaxSceneKeys, "channels"));
-        for (SceneChannel& channel : animation.channels) {
-            channel.node = r.I32();
-            const std::uint8_t path = r.U8(), mode = r.U8();
-            if (path > static_cast<std::uint8_t>(ScenePath::kScale) ||
-                mode > static_cast<std::uint8_t>(SceneInterpolation::kCubic)) {
-                r.Fail("the scene holds an unknown kind of channel");
-            }
-            channel.path = static_cast<ScenePath>(path);
-            channel.mode = static_cast<SceneInterpolation>(mode);
-            channel.times = r.Doubles(kMaxSceneKeys);
-            channel.values = r.Doubles(12 * kMaxSceneKeys);
-            if (!r.Ok())
-                return;
-        }
-    }
-}
-
-void WriteLines(Writer& w, const std::vector<std::string>& lines) {
-    w.Count(lines.size());
-    for (const std::string& line : lines)
-        w.Str(line);
-}
-
-void ReadLines(Reader& r, std::vector<std::string>& lines, std::size_t most, const char* what) {
-    lines.resize(r.Count(4, most, what));
-    for (std::string& line : lines)
-        line = r.Str(kMaxSceneNameBytes);
+template <class Wire>
+void Layout(Wire& wire, auto& scene, auto& encoded) {
+    Nodes(wire, scene);
+    Meshes(wire, scene);
+    Skins(wire, scene);
+    Materials(wire, scene);
+    Images(wire, scene);
+    Animations(wire, scene);
+    Lines(wire, scene.notes, kMaxSceneNotes, "notes");
+    Lines(wire, scene.sources, kMaxSceneSources, "source paths");
+    Encoded(wire, encoded, scene.images.size());
 }
 
 }  // namespace
@@ -394,20 +311,7 @@ void ReadLines(Reader& r, std::vector<std::string>& lines, std::size_t most, con
 std::string EncodeScene(const Scene& scene, const std::vector<EncodedImage>& encoded) {
     Writer w;
     w.Out().append(kMagic, sizeof kMagic);
-    WriteNodes(w, scene);
-    WriteMeshes(w, scene);
-    WriteSkins(w, scene);
-    WriteMaterials(w, scene);
-    WriteImages(w, scene);
-    WriteAnimations(w, scene);
-    WriteLines(w, scene.notes);
-    WriteLines(w, scene.sources);
-    w.Count(encoded.size());
-    for (const EncodedImage& image : encoded) {
-        w.Str(image.name);
-        w.Str(image.file);
-        w.Bytes(image.bytes);
-    }
+    Layout(w, scene, encoded);
     return std::move(w.Out());
 }
 
@@ -421,20 +325,7 @@ bool DecodeScene(std::span<const std::uint8_t> bytes, Scene& scene,
         error = "the reader's answer is not a scene";
         return false;
     }
-    ReadNodes(r, scene);
-    ReadMeshes(r, scene);
-    ReadSkins(r, scene);
-    ReadMaterials(r, scene);
-    ReadImages(r, scene);
-    ReadAnimations(r, scene);
-    ReadLines(r, scene.notes, kMaxSceneNotes, "notes");
-    ReadLines(r, scene.sources, kMaxSceneSources, "source paths");
-    encoded.resize(r.Count(12, kMaxSceneImages - scene.images.size(), "images"));
-    for (EncodedImage& image : encoded) {
-        image.name = r.Str(kMaxSceneNameBytes);
-        image.file = r.Str(kMaxSceneNameBytes);
-        image.bytes = r.Bytes(kMaxImageFileBytes);
-    }
+    Layout(r, scene, encoded);
     if (r.Ok() && !r.AtEnd())
         r.Fail("the scene's bytes go on past its end");
     std::string fault;
