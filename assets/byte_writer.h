@@ -2,6 +2,7 @@
 // that mix bytes, 16-bit values, 32-bit values and strings.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -24,6 +25,10 @@ class ByteWriter {
     // The four bytes of a 32-bit value, for writers that pack a record before one Append.
     static void Put32(char* at, std::int32_t v) {
         const auto u = static_cast<std::uint32_t>(v);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(at, &u, 4);  // one store: the compiler does not merge the bytes
+            return;
+        }
         at[0] = static_cast<char>(u & 0xFF);
         at[1] = static_cast<char>((u >> 8) & 0xFF);
         at[2] = static_cast<char>((u >> 16) & 0xFF);

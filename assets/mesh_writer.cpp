@@ -133,27 +133,27 @@ bool WriteNodes(ByteWriter& out, const std::vector<NodeSource>& nodes) {
     return true;
 }
 
-// The file's size, so that its bytes go into one buffer reserved up front.
-std::size_t FileSize(const MeshSource& source) {
+constexpr std::size_t kFace = 4 + 4 * 4 + 4 * 4 + 4;
+constexpr std::size_t kLayer = 4 + 3 * 4 + 2 + 4 * 2 * 4;
+
+// The file's size but for its faces, so that its bytes go into one buffer reserved up front.
+std::size_t SizeBesideFaces(const MeshSource& source) {
     constexpr std::size_t kMaterial = 3 + 4 + 3 + 4 + 4 + 6 * 4;
-    constexpr std::size_t kFace = 4 + 4 * 4 + 4 * 4 + 4;
-    constexpr std::size_t kLayer = 4 + 3 * 4 + 2 + 4 * 2 * 4;
     std::size_t size = 3 + 4 + 4 + source.materials.size() * kMaterial + 4;
     for (const TextureSource& t : source.textures)
         size += t.fileName.size() + 1 + 2 + 2;
     size += 4 + 12 * source.vertices.size() + 4 + 12 * source.normals.size() + 4;
-    for (const FaceSource& face : source.faces)
-        size += kFace + kLayer * face.layers.size();
     for (const NodeSource& node : source.nodes)
         size += 2 + node.name.size() + 1 + 9 * 4 + 4 + 4 * node.vertices.size();
     return size;
 }
 
-}  // namespace
-
-std::optional<std::string> MeshFileBytes(const MeshSource& source) {
+// `writeFaces(out)` writes `faceCount` face records; `faceBytes` is the room they take.
+template <class WriteFaces>
+std::optional<std::string> Bytes(const MeshSource& source, std::size_t faceCount,
+                                 std::size_t faceBytes, WriteFaces&& writeFaces) {
     ByteWriter out;
-    out.Reserve(FileSize(source));
+    out.Reserve(SizeBesideFaces(source) + faceBytes);
     out.U8('P');
     out.U8('L');
     out.U8('Y');
@@ -170,14 +170,36 @@ std::optional<std::string> MeshFileBytes(const MeshSource& source) {
     }
     WriteVectors(out, source.vertices);
     WriteVectors(out, source.normals);
-    out.I32(static_cast<std::int32_t>(source.faces.size()));
-    for (const FaceSource& face : source.faces) {
-        WriteFace(out, face);
-    }
+    out.I32(static_cast<std::int32_t>(faceCount));
+    writeFaces(out);
     if (!WriteNodes(out, source.nodes)) {
         return std::nullopt;
     }
     return out.Take();
+}
+
+}  // namespace
+
+std::optional<std::string> MeshFileBytes(const MeshSource& source) {
+    std::size_t faceBytes = 0;
+    for (const FaceSource& face : source.faces)
+        faceBytes += kFace + kLayer * face.layers.size();
+    return Bytes(source, source.faces.size(), faceBytes, [&](ByteWriter& out) {
+        for (const FaceSource& face : source.faces) {
+            WriteFace(out, face);
+        }
+    });
+}
+
+std::optional<std::string> MeshFileBytes(const MeshSource& source, const FaceMaker& faces) {
+    return Bytes(source, faces.count, (kFace + kLayer) * faces.count, [&](ByteWriter& out) {
+        FaceSource face;
+        for (std::size_t i = 0; i < faces.count; ++i) {
+            face.layers.clear();
+            faces.make(i, face);
+            WriteFace(out, face);
+        }
+    });
 }
 
 bool WriteMeshFile(const std::string& path, const MeshSource& source) {

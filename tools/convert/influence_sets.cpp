@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -27,6 +28,11 @@ struct Exact {
     Blend blend;
     int heaviest = 0;  // the first listed of the heaviest
     std::vector<std::size_t> vertices;
+    Affine rest;  // B(rest) of the blend
+    // The vertices' box, by its distinct corner coordinates, when checking its corners is
+    // cheaper than checking every vertex (and every position is finite); else no axis has any.
+    std::array<std::array<double, 2>, 3> corners{};
+    std::array<std::size_t, 3> distinct{};  // per axis: 1 or 2 values, 0 without a box
 };
 
 // Exact sets that share a rounded (or, when rounding moved them too far, their exact) blend.
@@ -61,15 +67,25 @@ Affine BlendAt(const SkinPoses& skin, const Blend& b, std::size_t pose) {
     return sum;
 }
 
-// Normalised, duplicates summed; `heaviest` is the first listed of the heaviest.
+// Normalised, duplicates summed (each joint's weights and the total in the order listed);
+// `heaviest` is the first listed of the heaviest.
 Blend Normalise(const SkinnedVertex& v, int& heaviest) {
-    std::map<int, double> sums;
+    std::array<int, kMaxInfluences> joints{};
+    std::array<double, kMaxInfluences> sums{};
+    std::size_t count = 0;
     double total = 0, top = -1;
     heaviest = v.influences[0].joint;
     for (const SceneInfluence& influence : v.influences) {
         if (!(influence.weight > 0) || !std::isfinite(influence.weight))
             continue;
-        sums[influence.joint] += influence.weight;
+        std::size_t k = 0;
+        while (k < count && joints[k] != influence.joint)
+            ++k;
+        if (k == count) {
+            joints[count] = influence.joint;
+            sums[count++] = 0;
+        }
+        sums[k] += influence.weight;
         total += influence.weight;
         if (influence.weight > top) {
             top = influence.weight;
@@ -84,11 +100,18 @@ Blend Normalise(const SkinnedVertex& v, int& heaviest) {
         b.weights[0] = 1;
         return b;
     }
-    for (const auto& [joint, weight] : sums) {
-        b.joints[b.count] = joint;
-        b.weights[b.count] = weight / total;
-        ++b.count;
+    // Ascending joints: an insertion sort of at most four.
+    for (std::size_t k = 1; k < count; ++k) {
+        for (std::size_t j = k; j > 0 && joints[j] < joints[j - 1]; --j) {
+            std::swap(joints[j], joints[j - 1]);
+            std::swap(sums[j], sums[j - 1]);
+        }
     }
+    for (std::size_t k = 0; k < count; ++k) {
+        b.joints[k] = joints[k];
+        b.weights[k] = sums[k] / total;
+    }
+    b.count = count;
     return b;
 }
 
@@ -138,6 +161,52 @@ double Distance(const Blend& x, const Blend& y) {
 
 using Motions = std::vector<Affine>;
 
+// How a candidate moves vertices from their rest positions at each pose, B(t)·B(rest)⁻¹: kept
+// matrices, or made from a blend when asked (most candidates fail at the first pose tried).
+struct MotionSource {
+    const Motions* kept = nullptr;
+    const SkinPoses* skin = nullptr;
+    Blend blend;
+    Affine inverseRest;
+
+    Affine At(std::size_t pose) const {
+        return kept ? (*kept)[pose] : BlendAt(*skin, blend, pose) * inverseRest;
+    }
+};
+
+// Whether `d` moves no point of the exact set's box farther than sqrt(limit), as Fits computes
+// it for a vertex inside: |d p| is convex in p, so the box's corners bound it, and the slack
+// covers the rounding of that computation (its error per coordinate is at most 4 units in the
+// last place of the sum of the terms' magnitudes). False also when that cannot be told.
+bool BoxWithin(const Affine& d, const Exact& exact, double limit) {
+    if (exact.distinct[0] == 0)
+        return false;
+    double most = 0;
+    for (std::size_t i = 0; i < exact.distinct[0]; ++i) {
+        for (std::size_t j = 0; j < exact.distinct[1]; ++j) {
+            for (std::size_t k = 0; k < exact.distinct[2]; ++k) {
+                const Vec3d q =
+                    d.Point({exact.corners[0][i], exact.corners[1][j], exact.corners[2][k]});
+                const double squared = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
+                if (!std::isfinite(squared))
+                    return false;
+                most = std::max(most, squared);
+            }
+        }
+    }
+    double terms = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        double sum = std::abs(d.t[i]);
+        for (std::size_t j = 0; j < 3; ++j) {
+            sum += std::abs(d.a[i][j]) *
+                   std::max(std::abs(exact.corners[j][0]), std::abs(exact.corners[j][1]));
+        }
+        terms = std::max(terms, sum);
+    }
+    const double reach = std::sqrt(most) * (1 + 1e-14) + 4e-15 * terms;
+    return reach * reach * (1 + 1e-14) <= limit;
+}
+
 struct Candidate {
     double distance;  // between the weights
     int joint;        // >= 0: a single joint's own node
@@ -185,6 +254,7 @@ class Builder {
     // Exact sets; single-joint vertices get their owner at once.
     void Collect(InfluenceSets& out) {
         std::map<Blend, std::size_t> index;
+        std::size_t last = 0;  // the previous blended vertex's set: neighbours mostly share one
         for (std::size_t v = 0; v < vertices_.size(); ++v) {
             int heaviest = 0;
             const Blend b = Normalise(vertices_[v], heaviest);
@@ -192,11 +262,43 @@ class Builder {
                 out.owners[v] = {b.joints[0], -1};
                 continue;
             }
-            const auto [it, added] = index.try_emplace(b, exacts_.size());
-            if (added)
-                exacts_.push_back({b, heaviest, {}});
-            exacts_[it->second].vertices.push_back(v);
+            if (exacts_.empty() || b.Key() != exacts_[last].blend.Key()) {
+                const auto [it, added] = index.try_emplace(b, exacts_.size());
+                if (added)
+                    exacts_.push_back({b, heaviest, {}, {}, {}, {}});
+                last = it->second;
+            }
+            exacts_[last].vertices.push_back(v);
         }
+        for (Exact& exact : exacts_) {
+            exact.rest = BlendAt(Skin(exact.blend), exact.blend, 0);
+            Bound(exact);
+        }
+    }
+
+    // The box whose corners Fits may check instead of the vertices.
+    void Bound(Exact& exact) const {
+        Vec3d low = vertices_[exact.vertices[0]].position, high = low;
+        for (const std::size_t v : exact.vertices) {
+            const Vec3d& p = vertices_[v].position;
+            for (std::size_t i = 0; i < 3; ++i) {
+                if (!std::isfinite(p[i]))
+                    return;
+                low[i] = std::min(low[i], p[i]);
+                high[i] = std::max(high[i], p[i]);
+            }
+        }
+        std::size_t corners = 1;
+        std::array<std::size_t, 3> distinct{};
+        for (std::size_t i = 0; i < 3; ++i) {
+            distinct[i] = low[i] == high[i] ? 1 : 2;
+            corners *= distinct[i];
+        }
+        if (corners >= exact.vertices.size())
+            return;
+        for (std::size_t i = 0; i < 3; ++i)
+            exact.corners[i] = {low[i], high[i]};
+        exact.distinct = distinct;
     }
 
     // Rounds, groups the equal, then merges the near ones; fills sets and owners. False, at
@@ -210,8 +312,8 @@ class Builder {
         for (std::size_t e = 0; e < exacts_.size(); ++e) {
             const Exact& exact = exacts_[e];
             const Blend rounded = Rounded(exact.blend);
-            const Motions* motions = MotionsOf(rounded);
-            const bool fits = motions && Fits(*motions, exact, tolerance);
+            MotionSource motions;
+            const bool fits = MotionOf(rounded, motions) && Fits(motions, exact, tolerance);
             if (fits && rounded.count == 1) {
                 Assign(exact, {rounded.joints[0], -1}, out);
                 continue;
@@ -230,7 +332,6 @@ class Builder {
             return groups[x].vertexCount > groups[y].vertexCount;
         });
         setBlends_.clear();
-        setMotions_.clear();
         std::map<std::pair<int, int>, std::vector<std::size_t>> setsWithJoint;
         for (const std::size_t g : order) {
             const Group& group = groups[g];
@@ -249,24 +350,22 @@ class Builder {
             set.skin = group.blend.skin;
             for (std::size_t k = 0; k < group.blend.count; ++k)
                 set.influences.push_back({group.blend.joints[k], group.blend.weights[k]});
-            set.blended.reserve(poses_);
-            for (std::size_t pose = 0; pose < poses_; ++pose)
-                set.blended.push_back(BlendAt(Skin(group.blend), group.blend, pose));
-            if (!Invert(set.blended[0], set.inverseRest)) {
+            const SkinPoses& skin = Skin(group.blend);
+            Affine inverseRest;
+            if (!Invert(BlendAt(skin, group.blend, 0), inverseRest)) {
                 for (const std::size_t e : group.members) {
                     Assign(exacts_[e], {exacts_[e].heaviest, -1}, out);
                     singular_ += exacts_[e].vertices.size();
                 }
                 continue;
             }
+            set.motions.reserve(poses_);
+            for (std::size_t pose = 0; pose < poses_; ++pose)
+                set.motions.push_back(BlendAt(skin, group.blend, pose) * inverseRest);
             const int id = static_cast<int>(out.sets.size());
             for (std::size_t k = 0; k < group.blend.count; ++k)
                 setsWithJoint[{group.blend.skin, group.blend.joints[k]}].push_back(out.sets.size());
             setBlends_.push_back(group.blend);
-            Motions& motions = setMotions_.emplace_back();
-            motions.reserve(poses_);
-            for (std::size_t pose = 0; pose < poses_; ++pose)
-                motions.push_back(set.Motion(pose));
             out.sets.push_back(std::move(set));
             for (const std::size_t e : group.members)
                 Assign(exacts_[e], {-1, id}, out);
@@ -300,22 +399,21 @@ class Builder {
             [](const Candidate& x, const Candidate& y) { return x.distance < y.distance; });
         for (std::size_t c = 0; c < candidates.size() && c < kTries; ++c) {
             const Candidate& candidate = candidates[c];
-            const Motions* motions = nullptr;
+            MotionSource motions;
             if (candidate.joint >= 0) {
                 Blend single;
                 single.skin = b.skin;
                 single.count = 1;
                 single.joints[0] = candidate.joint;
                 single.weights[0] = 1;
-                motions = MotionsOf(single);
+                if (!MotionOf(single, motions))
+                    continue;
             } else {
-                motions = &setMotions_[static_cast<std::size_t>(candidate.set)];
+                motions.kept = &out.sets[static_cast<std::size_t>(candidate.set)].motions;
             }
-            if (motions == nullptr)
-                continue;
             const bool fits =
                 std::all_of(group.members.begin(), group.members.end(),
-                            [&](std::size_t e) { return Fits(*motions, exacts_[e], tolerance); });
+                            [&](std::size_t e) { return Fits(motions, exacts_[e], tolerance); });
             if (!fits)
                 continue;
             for (const std::size_t e : group.members)
@@ -325,39 +423,59 @@ class Builder {
         return false;
     }
 
-    // B(t)·B(rest)⁻¹ at every pose; null when B(rest) is singular. A single joint's are kept;
-    // any other blend's last only until the next call.
-    const Motions* MotionsOf(const Blend& b) {
-        Motions& motions = b.count == 1 ? jointMotions_[static_cast<std::size_t>(b.skin)]
-                                                       [static_cast<std::size_t>(b.joints[0])]
-                                        : scratch_;
-        if (b.count == 1 && !motions.empty())
-            return &motions;
+    // How the blend moves its vertices; false when B(rest) is singular. A single joint's
+    // matrices are made once and kept; any other blend's are made when asked.
+    bool MotionOf(const Blend& b, MotionSource& out) {
         const SkinPoses& skin = Skin(b);
+        Motions* kept = b.count == 1 ? &jointMotions_[static_cast<std::size_t>(b.skin)]
+                                                     [static_cast<std::size_t>(b.joints[0])]
+                                     : nullptr;
+        out = {};
+        if (kept && !kept->empty()) {
+            out.kept = kept;
+            return true;
+        }
         Affine inverseRest;
         if (!Invert(BlendAt(skin, b, 0), inverseRest))
-            return nullptr;
-        motions.clear();
-        motions.reserve(poses_);
+            return false;
+        if (kept == nullptr) {
+            out.skin = &skin;
+            out.blend = b;
+            out.inverseRest = inverseRest;
+            return true;
+        }
+        kept->reserve(poses_);
         for (std::size_t pose = 0; pose < poses_; ++pose)
-            motions.push_back(BlendAt(skin, b, pose) * inverseRest);
-        return &motions;
+            kept->push_back(BlendAt(skin, b, pose) * inverseRest);
+        out.kept = kept;
+        return true;
     }
 
     // Whether moving the exact set's vertices from their rest positions by `motions` keeps
-    // each within the tolerance of where its own influences put it, at every pose.
-    bool Fits(const Motions& motions, const Exact& exact, double tolerance) const {
+    // each within the tolerance of where its own influences put it, at every pose. The pose
+    // that failed last is tried first: a candidate that does not fit mostly fails there too.
+    bool Fits(const MotionSource& motions, const Exact& exact, double tolerance) {
         const SkinPoses& skin = Skin(exact.blend);
-        const Affine rest = BlendAt(skin, exact.blend, 0);
         const double limit = tolerance * tolerance;
-        for (std::size_t pose = 1; pose < poses_; ++pose) {
-            Affine difference = motions[pose] * rest;
+        const auto within = [&](std::size_t pose) {
+            Affine difference = motions.At(pose) * exact.rest;
             AddTo(difference, BlendAt(skin, exact.blend, pose), -1);
+            if (BoxWithin(difference, exact, limit))
+                return true;
             for (const std::size_t v : exact.vertices) {
                 const Vec3d d = difference.Point(vertices_[v].position);
                 const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
                 if (!(squared <= limit))
                     return false;
+            }
+            return true;
+        };
+        if (poses_ > 1 && !within(failedPose_))
+            return false;
+        for (std::size_t pose = 1; pose < poses_; ++pose) {
+            if (pose != failedPose_ && !within(pose)) {
+                failedPose_ = pose;
+                return false;
             }
         }
         return true;
@@ -374,14 +492,13 @@ class Builder {
     std::span<const SkinPoses> skins_;
     std::size_t poses_;
     std::vector<Exact> exacts_;
-    std::vector<Blend> setBlends_;     // per set made so far
-    std::vector<Motions> setMotions_;  // likewise
-    Motions scratch_;
+    std::vector<Blend> setBlends_;  // per set made so far
     std::vector<Candidate> candidates_;
     std::vector<std::size_t> seenStamps_;  // per set: the last Join that listed it
     std::size_t stamp_ = 0;
     std::vector<std::vector<Motions>> jointMotions_;  // per skin, per joint; filled when used
     std::size_t singular_ = 0, overflow_ = 0;         // vertices sent to their heaviest joint
+    std::size_t failedPose_ = 1;                      // the pose at which Fits last failed
 };
 
 }  // namespace
@@ -420,16 +537,12 @@ bool BuildInfluenceSets(std::span<const SkinnedVertex> vertices, std::span<const
     return true;
 }
 
-std::vector<SceneInfluence> NormalisedInfluences(const SkinnedVertex& vertex) {
+bool IsBlended(const SkinnedVertex& vertex) {
     int heaviest = 0;
-    const Blend b = Normalise(vertex, heaviest);
-    std::vector<SceneInfluence> out;
-    for (std::size_t k = 0; k < b.count; ++k)
-        out.push_back({b.joints[k], b.weights[k]});
-    return out;
+    return Normalise(vertex, heaviest).count > 1;
 }
 
 Affine SetNodeTransform(const InfluenceSet& set, std::size_t pose, const Affine& placement,
                         const Affine& inversePlacement) {
-    return placement * set.Motion(pose) * inversePlacement;
+    return placement * set.motions[pose] * inversePlacement;
 }

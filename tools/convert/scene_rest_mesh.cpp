@@ -37,20 +37,25 @@ std::vector<Affine> RestJoints(const SceneSkin& skin, const std::vector<Affine>&
     return joints;
 }
 
+// How a mesh's vertices are moved at rest: by its node's world transform, or by its joints.
+struct Movers {
+    std::vector<Affine> points;     // the world transform alone for a rigid mesh
+    std::vector<NormalTurn> turns;  // likewise, for the normals
+};
+
 // Vertex v of a mesh at rest: rigid on its node, or blended over its joints and owned by the
 // heaviest (the first of equals).
-RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Affine& world,
-                 const std::vector<Affine>& joints, std::size_t v) {
+RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Movers& movers, std::size_t v) {
     const Vec3d& p = mesh.positions[v];
     const Vec3d n = mesh.normals.empty() ? Vec3d{0, 0, 0} : mesh.normals[v];
     if (mesh.skin < 0)
-        return {world.Point(p), world.Normal(n), mesh.node, -1, {}, {0, 0, 0}};
+        return {movers.points[0].Point(p), movers.turns[0](n), mesh.node, -1, {}, {0, 0, 0}};
     double total = 0, heaviest = -1;
     std::size_t owner = 0;
     Vec3d position = {0, 0, 0}, normal = {0, 0, 0};
     const auto add = [&](std::size_t joint, double weight) {
-        const Vec3d q = joints[joint].Point(p);
-        const Vec3d m = joints[joint].Normal(n);
+        const Vec3d q = movers.points[joint].Point(p);
+        const Vec3d m = movers.turns[joint](n);
         for (std::size_t i = 0; i < 3; ++i) {
             position[i] += weight * q[i];
             normal[i] += weight * m[i];
@@ -89,31 +94,24 @@ class RestMeshBuilder {
         const std::size_t count = mesh.positions.size();
         const Affine& world =
             mesh.skin >= 0 ? Affine{} : restWorlds_[static_cast<std::size_t>(mesh.node)];
-        const std::vector<Affine> joints =
+        Movers movers;
+        movers.points =
             mesh.skin >= 0
                 ? RestJoints(scene_.skins[static_cast<std::size_t>(mesh.skin)], restWorlds_)
-                : std::vector<Affine>{};
+                : std::vector<Affine>{world};
+        for (const Affine& m : movers.points)
+            movers.turns.emplace_back(m);
         // A mirroring transform turns counter-clockwise front faces clockwise.
         const bool mirrored = mesh.skin < 0 && world.Determinant() < 0;
         const bool textured = !mesh.uvs.empty();
 
         const bool sharing = !mesh.normals.empty();
         std::vector<int> shared(sharing ? count : 0, -1);
-        // Each vertex is placed (and skinned) once, however many triangles share it: a shared
-        // one is found where it was written, the others are kept aside.
+        // Each vertex is placed (and skinned) once, however many triangles use it: a shared
+        // one is found where it was written; without normals every corner is a vertex of its
+        // own, made from a placed one kept aside.
         std::vector<RestVertex> placed(sharing ? 0 : count);
         std::vector<bool> isPlaced(sharing ? 0 : count, false);
-        const auto placeOnce = [&](std::size_t v) {
-            if (sharing) {
-                return shared[v] >= 0 ? out_.vertices[static_cast<std::size_t>(shared[v])]
-                                      : Place(scene_, mesh, world, joints, v);
-            }
-            if (!isPlaced[v]) {
-                placed[v] = Place(scene_, mesh, world, joints, v);
-                isPlaced[v] = true;
-            }
-            return placed[v];
-        };
         for (std::array<std::uint32_t, 3> t : mesh.triangles) {
             if (mirrored)
                 std::swap(t[1], t[2]);
@@ -121,11 +119,26 @@ class RestMeshBuilder {
                 error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
                 return false;
             }
-            RestTriangle triangle{mesh.material, {}, textured, {}};
-            RestVertex corners[3];
+            // Filled where it lies: a copy of one built aside stalls on its partial writes.
+            RestTriangle& triangle = out_.triangles.emplace_back();
+            triangle.material = mesh.material;
+            triangle.textured = textured;
+            RestVertex fresh[3];  // sharing: the corners not written yet
+            Vec3d positions[3];
             for (int k = 0; k < 3; ++k) {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
-                corners[k] = placeOnce(v);
+                if (sharing && shared[v] >= 0) {
+                    positions[k] = out_.vertices[static_cast<std::size_t>(shared[v])].position;
+                } else if (sharing) {
+                    fresh[k] = Place(scene_, mesh, movers, v);
+                    positions[k] = fresh[k].position;
+                } else {
+                    if (!isPlaced[v]) {
+                        placed[v] = Place(scene_, mesh, movers, v);
+                        isPlaced[v] = true;
+                    }
+                    positions[k] = placed[v].position;
+                }
                 if (textured) {
                     triangle.uv[k][0] = mesh.uvs[v][0];
                     triangle.uv[k][1] = mesh.uvs[v][1];
@@ -135,30 +148,27 @@ class RestMeshBuilder {
             std::optional<Vec3d> flat;
             const auto faceNormal = [&]() -> const Vec3d& {
                 if (!flat)
-                    flat =
-                        FaceNormal(corners[0].position, corners[1].position, corners[2].position);
+                    flat = FaceNormal(positions[0], positions[1], positions[2]);
                 return *flat;
             };
             for (int k = 0; k < 3; ++k) {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
-                int* slot = mesh.normals.empty() ? nullptr : &shared[v];
-                if (slot == nullptr || *slot < 0) {
-                    if (out_.vertices.size() >= kMaxVertices) {
-                        error =
-                            "the model has more than " + std::to_string(kMaxVertices) + " vertices";
-                        return false;
-                    }
-                    const std::optional<Vec3d> own =
-                        slot == nullptr ? std::nullopt : Unit(corners[k].normal);
-                    corners[k].normal = own ? *own : faceNormal();
-                    out_.vertices.push_back(corners[k]);
-                    if (slot != nullptr)
-                        *slot = static_cast<int>(out_.vertices.size() - 1);
+                if (sharing && shared[v] >= 0) {
+                    triangle.corners[k] = shared[v];
+                    continue;
                 }
-                triangle.corners[k] =
-                    slot != nullptr ? *slot : static_cast<int>(out_.vertices.size() - 1);
+                if (out_.vertices.size() >= kMaxVertices) {
+                    error = "the model has more than " + std::to_string(kMaxVertices) + " vertices";
+                    return false;
+                }
+                const RestVertex& corner = sharing ? fresh[k] : placed[v];
+                const std::optional<Vec3d> own = sharing ? Unit(corner.normal) : std::nullopt;
+                out_.vertices.push_back(corner);
+                out_.vertices.back().normal = own ? *own : faceNormal();
+                triangle.corners[k] = static_cast<int>(out_.vertices.size() - 1);
+                if (sharing)
+                    shared[v] = triangle.corners[k];
             }
-            out_.triangles.push_back(triangle);
         }
         return true;
     }

@@ -19,10 +19,10 @@ struct RestVertex {
 };
 
 struct RestTriangle {
-    int material;  // scene material index, -1 for the default material
-    int corners[3];
-    bool textured;
-    double uv[3][2];  // v = 0 at the image's top
+    int material = -1;  // scene material index, -1 for the default material
+    int corners[3] = {};
+    bool textured = false;
+    double uv[3][2] = {};  // v = 0 at the image's top
 };
 
 struct RestMesh {

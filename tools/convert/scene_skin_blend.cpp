@@ -26,14 +26,13 @@ bool BuildSkinBlend(const Scene& scene, const RestMesh& rest, const std::vector<
                     double tolerance, std::size_t maxSets, SkinBlend& out, std::string& error) {
     out = {};
     out.node.resize(rest.vertices.size());
-    out.influences.resize(rest.vertices.size());
     bool blended = false;
-    std::size_t joints = 0;
+    std::size_t joints = 0, skinnedCount = 0;
     for (std::size_t v = 0; v < rest.vertices.size(); ++v) {
         out.node[v] = rest.vertices[v].node;
         if (rest.vertices[v].skin >= 0) {
-            out.influences[v] = NormalisedInfluences(Skinned(rest.vertices[v]));
-            blended |= out.influences[v].size() > 1;
+            ++skinnedCount;
+            blended = blended || IsBlended(Skinned(rest.vertices[v]));
         }
     }
     if (!blended)
@@ -69,6 +68,8 @@ bool BuildSkinBlend(const Scene& scene, const RestMesh& rest, const std::vector<
     // Only skinned vertices take part; their indices map back to the rest mesh's.
     std::vector<SkinnedVertex> skinned;
     std::vector<std::size_t> restIndex;
+    skinned.reserve(skinnedCount);
+    restIndex.reserve(skinnedCount);
     for (std::size_t v = 0; v < rest.vertices.size(); ++v) {
         if (rest.vertices[v].skin >= 0) {
             skinned.push_back(Skinned(rest.vertices[v]));

@@ -248,32 +248,13 @@ class Writer {
         mesh.materials = std::move(set.materials);
         mesh.textures = std::move(set.textures);
         textureFiles_ = std::move(set.files);
+        materialOf_ = std::move(set.material);
+        textureOf_ = std::move(set.texture);
         mesh.vertices.reserve(rest_.vertices.size());
         mesh.normals.reserve(rest_.vertices.size());
-        mesh.faces.reserve(rest_.triangles.size());
         for (const RestVertex& v : rest_.vertices) {
             mesh.vertices.push_back(ToVec3(placement_.Point(v.position)));
             mesh.normals.push_back(ToVec3(v.normal));  // a uniform scale keeps directions
-        }
-        for (const RestTriangle& t : rest_.triangles) {
-            const auto slot = static_cast<std::size_t>(t.material + 1);
-            FaceSource face;
-            face.material = set.material[slot];
-            for (int k = 0; k < 4; ++k) {
-                face.vertex[k] = face.normal[k] = t.corners[std::min(k, 2)];
-            }
-            if (t.textured && set.texture[slot] >= 0) {
-                LayerSource layer;
-                layer.textureIndex = set.texture[slot];
-                for (int k = 0; k < 4; ++k) {
-                    // The scene's v as it is: the loader flips it and the texture's rows go up
-                    // from the image's bottom, which shows the image upright.
-                    layer.uv[k][0] = static_cast<float>(t.uv[std::min(k, 2)][0]);
-                    layer.uv[k][1] = static_cast<float>(t.uv[std::min(k, 2)][1]);
-                }
-                face.layers.push_back(layer);
-            }
-            mesh.faces.push_back(std::move(face));
         }
         for (const ActorNode& node : tree_.nodes)
             mesh.AddNode(node.name, node.parent);
@@ -299,6 +280,25 @@ class Writer {
         if (!gunCarried)
             GunPoints(mesh.nodes[static_cast<std::size_t>(tree_.gun)]);
         return mesh;
+    }
+
+    // A rest triangle as the mesh file's face: its corners' vertices and normals share indices.
+    void Face(const RestTriangle& t, FaceSource& face) const {
+        const auto slot = static_cast<std::size_t>(t.material + 1);
+        face.material = materialOf_[slot];
+        for (int k = 0; k < 4; ++k) {
+            face.vertex[k] = face.normal[k] = t.corners[std::min(k, 2)];
+        }
+        if (t.textured && textureOf_[slot] >= 0) {
+            LayerSource& layer = face.layers.emplace_back();
+            layer.textureIndex = textureOf_[slot];
+            for (int k = 0; k < 4; ++k) {
+                // The scene's v as it is: the loader flips it and the texture's rows go up
+                // from the image's bottom, which shows the image upright.
+                layer.uv[k][0] = static_cast<float>(t.uv[std::min(k, 2)][0]);
+                layer.uv[k][1] = static_cast<float>(t.uv[std::min(k, 2)][1]);
+            }
+        }
     }
 
     // Attachment points the model carries (ours, from an export) keep their place at rest.
@@ -434,7 +434,9 @@ class Writer {
             error = "the model's coordinates are too large for single precision";
             return false;
         }
-        std::optional<std::string> meshBytes = MeshFileBytes(mesh);
+        std::optional<std::string> meshBytes = MeshFileBytes(
+            mesh, {rest_.triangles.size(),
+                   [&](std::size_t i, FaceSource& face) { Face(rest_.triangles[i], face); }});
         if (!meshBytes) {
             error = "the mesh cannot be written";
             return false;
@@ -526,6 +528,7 @@ class Writer {
     std::vector<KeyParts> keyParts_;
     FileStems stems_;
     std::vector<std::pair<std::string, std::string>> textureFiles_;
+    std::vector<int> materialOf_, textureOf_;  // per scene material + 1: the game's (MaterialSet)
     std::vector<Affine> locals_, worlds_;
     std::vector<int> frameCounts_;  // per animation, or the one still frame
     std::optional<HandChoice> hand_;
