@@ -34,6 +34,11 @@ class ByteWriter {
         at[2] = static_cast<char>((u >> 16) & 0xFF);
         at[3] = static_cast<char>(u >> 24);
     }
+    static void PutF32(char* at, float v) {
+        std::int32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        Put32(at, bits);
+    }
     void Append(const char* data, std::size_t size) { bytes_.append(data, size); }
     void F32(float v) {
         std::int32_t bits;

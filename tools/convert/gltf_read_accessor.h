@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,14 @@ inline constexpr std::size_t kMaxElementsWithoutView = std::size_t{1} << 16;
 // Matrices must have float components. False with one line in `error` on any violation.
 bool ReadAccessor(const tinygltf::Model& model, int index, int type, std::vector<double>& out,
                   std::string& error);
+
+// Whether accessor `index` holds plain indices: unsigned bytes, shorts or ints in a buffer
+// view, neither normalised nor sparse.
+bool PlainIndices(const tinygltf::Model& model, int index);
+// Such an accessor, read as a scalar accessor with ReadAccessor's checks and failures, its
+// values as they are (no trip through double precision).
+bool ReadPlainIndices(const tinygltf::Model& model, int index, std::vector<std::uint32_t>& out,
+                      std::string& error);
 
 // Components of a glTF type, 0 for an unknown one.
 int ComponentsOf(int type);

@@ -264,6 +264,18 @@ class GeometryReader {
                 out[i] = static_cast<std::uint32_t>(i);
             return true;
         }
+        if (PlainIndices(model_, p.indices)) {
+            if (!ReadPlainIndices(model_, p.indices, out, error))
+                return false;
+            for (const std::uint32_t index : out) {
+                if (index >= count) {
+                    error = "a primitive's index (" + std::to_string(index) +
+                            ") is out of range for its " + std::to_string(count) + " vertices";
+                    return false;
+                }
+            }
+            return true;
+        }
         std::vector<double> values;
         if (!ReadAccessor(model_, p.indices, TINYGLTF_TYPE_SCALAR, values, error))
             return false;

@@ -43,13 +43,20 @@ struct Movers {
     std::vector<NormalTurn> turns;  // likewise, for the normals
 };
 
-// Vertex v of a mesh at rest: rigid on its node, or blended over its joints and owned by the
-// heaviest (the first of equals).
-RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Movers& movers, std::size_t v) {
+// A vertex placed at rest, with its normal as moved (not yet of unit length).
+struct Placed {
+    RestVertex vertex;
+    Vec3d normal;
+};
+
+// Vertex v of scene mesh `m` at rest: rigid on its node, or blended over its joints and owned
+// by the heaviest (the first of equals).
+Placed Place(const Scene& scene, std::size_t m, const Movers& movers, std::size_t v) {
+    const SceneMesh& mesh = scene.meshes[m];
     const Vec3d& p = mesh.positions[v];
     const Vec3d n = mesh.normals.empty() ? Vec3d{0, 0, 0} : mesh.normals[v];
     if (mesh.skin < 0)
-        return {movers.points[0].Point(p), movers.turns[0](n), mesh.node, -1, {}, {0, 0, 0}};
+        return {{movers.points[0].Point(p), {}, mesh.node}, movers.turns[0](n)};
     double total = 0, heaviest = -1;
     std::size_t owner = 0;
     Vec3d position = {0, 0, 0}, normal = {0, 0, 0};
@@ -82,7 +89,13 @@ RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Movers& movers
     for (double& c : position)
         c /= total;
     const SceneSkin& skin = scene.skins[static_cast<std::size_t>(mesh.skin)];
-    return {position, normal, skin.joints[owner], mesh.skin, mesh.influences[v], p};
+    return {{position,
+             {},
+             skin.joints[owner],
+             mesh.skin,
+             static_cast<int>(m),
+             static_cast<std::uint32_t>(v)},
+            normal};
 }
 
 class RestMeshBuilder {
@@ -90,7 +103,8 @@ class RestMeshBuilder {
     RestMeshBuilder(const Scene& scene, const std::vector<Affine>& restWorlds, RestMesh& out)
         : scene_(scene), restWorlds_(restWorlds), out_(out) {}
 
-    bool Mesh(const SceneMesh& mesh, std::string& error) {
+    bool Mesh(std::size_t m, std::string& error) {
+        const SceneMesh& mesh = scene_.meshes[m];
         const std::size_t count = mesh.positions.size();
         const Affine& world =
             mesh.skin >= 0 ? Affine{} : restWorlds_[static_cast<std::size_t>(mesh.node)];
@@ -110,7 +124,7 @@ class RestMeshBuilder {
         // Each vertex is placed (and skinned) once, however many triangles use it: a shared
         // one is found where it was written; without normals every corner is a vertex of its
         // own, made from a placed one kept aside.
-        std::vector<RestVertex> placed(sharing ? 0 : count);
+        std::vector<Placed> placed(sharing ? 0 : count);
         std::vector<bool> isPlaced(sharing ? 0 : count, false);
         for (std::array<std::uint32_t, 3> t : mesh.triangles) {
             if (mirrored)
@@ -123,25 +137,25 @@ class RestMeshBuilder {
             RestTriangle& triangle = out_.triangles.emplace_back();
             triangle.material = mesh.material;
             triangle.textured = textured;
-            RestVertex fresh[3];  // sharing: the corners not written yet
+            Placed fresh[3];  // sharing: the corners not written yet
             Vec3d positions[3];
             for (int k = 0; k < 3; ++k) {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
                 if (sharing && shared[v] >= 0) {
                     positions[k] = out_.vertices[static_cast<std::size_t>(shared[v])].position;
                 } else if (sharing) {
-                    fresh[k] = Place(scene_, mesh, movers, v);
-                    positions[k] = fresh[k].position;
+                    fresh[k] = Place(scene_, m, movers, v);
+                    positions[k] = fresh[k].vertex.position;
                 } else {
                     if (!isPlaced[v]) {
-                        placed[v] = Place(scene_, mesh, movers, v);
+                        placed[v] = Place(scene_, m, movers, v);
                         isPlaced[v] = true;
                     }
-                    positions[k] = placed[v].position;
+                    positions[k] = placed[v].vertex.position;
                 }
                 if (textured) {
-                    triangle.uv[k][0] = mesh.uvs[v][0];
-                    triangle.uv[k][1] = mesh.uvs[v][1];
+                    triangle.uv[k][0] = static_cast<float>(mesh.uvs[v][0]);
+                    triangle.uv[k][1] = static_cast<float>(mesh.uvs[v][1]);
                 }
             }
             // The face's normal, made only when a corner needs it (most files have normals).
@@ -161,10 +175,13 @@ class RestMeshBuilder {
                     error = "the model has more than " + std::to_string(kMaxVertices) + " vertices";
                     return false;
                 }
-                const RestVertex& corner = sharing ? fresh[k] : placed[v];
+                const Placed& corner = sharing ? fresh[k] : placed[v];
                 const std::optional<Vec3d> own = sharing ? Unit(corner.normal) : std::nullopt;
-                out_.vertices.push_back(corner);
-                out_.vertices.back().normal = own ? *own : faceNormal();
+                const Vec3d& normal = own ? *own : faceNormal();
+                out_.vertices.push_back(corner.vertex);
+                out_.vertices.back().normal = {static_cast<float>(normal[0]),
+                                               static_cast<float>(normal[1]),
+                                               static_cast<float>(normal[2])};
                 triangle.corners[k] = static_cast<int>(out_.vertices.size() - 1);
                 if (sharing)
                     shared[v] = triangle.corners[k];
@@ -191,8 +208,8 @@ bool BuildRestMesh(const Scene& scene, const std::vector<Affine>& restWorlds, Re
     }
     out.triangles.reserve(std::min(triangles, kMaxTriangles));
     out.vertices.reserve(std::min(vertices, kMaxVertices));
-    for (const SceneMesh& mesh : scene.meshes) {
-        if (!builder.Mesh(mesh, error))
+    for (std::size_t m = 0; m < scene.meshes.size(); ++m) {
+        if (!builder.Mesh(m, error))
             return false;
     }
     if (out.triangles.empty()) {

@@ -5,8 +5,9 @@
 
 namespace {
 
-SkinnedVertex Skinned(const RestVertex& v) {
-    return {v.skin, v.influences, v.meshPosition};
+SkinnedVertex Skinned(const Scene& scene, const RestVertex& v) {
+    const SceneMesh& mesh = scene.meshes[static_cast<std::size_t>(v.mesh)];
+    return {v.skin, mesh.influences[v.vertex], mesh.positions[v.vertex]};
 }
 
 // Every skin's Jᵢ·IBMᵢ at the worlds given, appended as one more pose.
@@ -32,7 +33,7 @@ bool BuildSkinBlend(const Scene& scene, const RestMesh& rest, const std::vector<
         out.node[v] = rest.vertices[v].node;
         if (rest.vertices[v].skin >= 0) {
             ++skinnedCount;
-            blended = blended || IsBlended(Skinned(rest.vertices[v]));
+            blended = blended || IsBlended(Skinned(scene, rest.vertices[v]));
         }
     }
     if (!blended)
@@ -72,7 +73,7 @@ bool BuildSkinBlend(const Scene& scene, const RestMesh& rest, const std::vector<
     restIndex.reserve(skinnedCount);
     for (std::size_t v = 0; v < rest.vertices.size(); ++v) {
         if (rest.vertices[v].skin >= 0) {
-            skinned.push_back(Skinned(rest.vertices[v]));
+            skinned.push_back(Skinned(scene, rest.vertices[v]));
             restIndex.push_back(v);
         }
     }

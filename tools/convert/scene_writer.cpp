@@ -60,7 +60,7 @@ void SetPoints(NodeSource& node, const Vec3d& origin, const Vec3d& forward, cons
 
 class Writer {
   public:
-    Writer(const Scene& scene, const ImportOptions& options, ImportedFolder& out)
+    Writer(Scene& scene, const ImportOptions& options, ImportedFolder& out)
         : scene_(scene), options_(options), out_(out) {}
 
     bool Run(std::string& error) {
@@ -71,6 +71,9 @@ class Writer {
         FindHand();
         if (!Blend(error))
             return false;
+        // Nothing reads the meshes again: a large model's arrays go now, so that what the
+        // conversion holds at once stays small (fresh memory is what it pays most for).
+        scene_.meshes.clear();
         if (tree_.nodes.size() > static_cast<std::size_t>(kMaxTracks)) {
             error = "the model has more than " + std::to_string(kMaxTracks) + " nodes that move it";
             return false;
@@ -81,6 +84,8 @@ class Writer {
         std::vector<std::pair<std::string, std::string>> animations;
         if (!Animations(animations, error))
             return false;
+        for (InfluenceSet& set : blend_.sets.sets)
+            std::vector<Affine>().swap(set.motions);  // sampled: likewise not read again
         return Finish(mesh, animations, error);
     }
 
@@ -137,8 +142,11 @@ class Writer {
         for (const RestVertex& v : rest_.vertices) {
             box.Add(v.position);
             wanted[static_cast<std::size_t>(v.node)] = true;
-            for (const SceneInfluence& influence : v.influences) {
-                if (v.skin >= 0 && influence.weight > 0)
+            if (v.skin < 0)
+                continue;
+            for (const SceneInfluence& influence :
+                 scene_.meshes[static_cast<std::size_t>(v.mesh)].influences[v.vertex]) {
+                if (influence.weight > 0)
                     wanted[jointNode(v, influence)] = true;
             }
         }
@@ -254,7 +262,7 @@ class Writer {
         mesh.normals.reserve(rest_.vertices.size());
         for (const RestVertex& v : rest_.vertices) {
             mesh.vertices.push_back(ToVec3(placement_.Point(v.position)));
-            mesh.normals.push_back(ToVec3(v.normal));  // a uniform scale keeps directions
+            mesh.normals.push_back(v.normal);  // a uniform scale keeps directions
         }
         for (const ActorNode& node : tree_.nodes)
             mesh.AddNode(node.name, node.parent);
@@ -295,8 +303,8 @@ class Writer {
             for (int k = 0; k < 4; ++k) {
                 // The scene's v as it is: the loader flips it and the texture's rows go up
                 // from the image's bottom, which shows the image upright.
-                layer.uv[k][0] = static_cast<float>(t.uv[std::min(k, 2)][0]);
-                layer.uv[k][1] = static_cast<float>(t.uv[std::min(k, 2)][1]);
+                layer.uv[k][0] = t.uv[std::min(k, 2)][0];
+                layer.uv[k][1] = t.uv[std::min(k, 2)][1];
             }
         }
     }
@@ -416,8 +424,7 @@ class Writer {
     }
 
     bool Finish(const MeshSource& mesh,
-                const std::vector<std::pair<std::string, std::string>>& animations,
-                std::string& error) {
+                std::vector<std::pair<std::string, std::string>>& animations, std::string& error) {
         if (mesh.textures.size() > static_cast<std::size_t>(kMaxTextures)) {
             error = "the model has more than " + std::to_string(kMaxTextures) + " textures";
             return false;
@@ -434,6 +441,7 @@ class Writer {
             error = "the model's coordinates are too large for single precision";
             return false;
         }
+        std::optional<std::string> record = SkinRecordBytes();
         std::optional<std::string> meshBytes = MeshFileBytes(
             mesh, {rest_.triangles.size(),
                    [&](std::size_t i, FaceSource& face) { Face(rest_.triangles[i], face); }});
@@ -453,10 +461,10 @@ class Writer {
         out_.files.clear();
         out_.files.emplace_back(kRobotDescriptorFile, descriptor);
         out_.files.emplace_back(kMeshFile, std::move(*meshBytes));
-        if (std::optional<std::string> record = SkinRecordBytes())
+        if (record)
             out_.files.emplace_back(SkinRecordName(kMeshFile), std::move(*record));
-        for (const auto& file : animations)
-            out_.files.push_back(file);
+        for (auto& file : animations)
+            out_.files.push_back(std::move(file));
         for (auto& file : textureFiles_)
             out_.files.push_back(std::move(file));
         for (ContentFile& file : GunAndStatsFiles())
@@ -517,7 +525,7 @@ class Writer {
         std::vector<int> path;  // from the node up to just below the parent
     };
 
-    const Scene& scene_;
+    Scene& scene_;
     const ImportOptions& options_;
     ImportedFolder& out_;
     std::vector<Affine> restWorlds_;
