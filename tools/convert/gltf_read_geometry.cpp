@@ -94,10 +94,11 @@ bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<int
 }
 
 // A vertex's influences: its positive weights over every JOINTS_n/WEIGHTS_n set, the heaviest
-// kMaxInfluences when there are more; with none, its first listed joint and no weight.
-std::array<SceneInfluence, kMaxInfluences> Influences(
-    const std::vector<std::vector<double>>& joints, const std::vector<std::vector<double>>& weights,
-    std::size_t v) {
+// kMaxInfluences when there are more; with none, its first listed joint and no weight. Written
+// where they lie: built aside and copied, they stall on their partial writes.
+void Influences(const std::vector<std::vector<double>>& joints,
+                const std::vector<std::vector<double>>& weights, std::size_t v,
+                std::array<SceneInfluence, kMaxInfluences>& out) {
     // The kept influences in their order; past kMaxInfluences the lightest (the last of equals)
     // makes room. Held in place: this runs for every vertex.
     std::array<SceneInfluence, kMaxInfluences + 1> kept{};
@@ -119,13 +120,10 @@ std::array<SceneInfluence, kMaxInfluences> Influences(
             }
         }
     }
-    std::array<SceneInfluence, kMaxInfluences> out{};
-    if (count == 0) {
-        out[0].joint = static_cast<int>(joints[0][4 * v]);
-        return out;
-    }
-    std::copy(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count), out.begin());
-    return out;
+    if (count == 0)
+        kept[0] = {static_cast<int>(joints[0][4 * v]), 0};
+    for (std::size_t k = 0; k < kMaxInfluences; ++k)
+        out[k] = k < count || (count == 0 && k == 0) ? kept[k] : SceneInfluence{};
 }
 
 class GeometryReader {
@@ -229,12 +227,14 @@ class GeometryReader {
         mesh.uvs.reserve(texCoord >= 0 ? most : 0);
         mesh.influences.reserve(skinned ? most : 0);
         mesh.triangles.reserve(triangles.size());
-        for (std::array<std::uint32_t, 3> t : triangles) {
+        for (const std::array<std::uint32_t, 3>& t : triangles) {
             if (++triangles_ > kMaxTriangles) {
                 error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
                 return false;
             }
-            for (std::uint32_t& v : t) {
+            std::array<std::uint32_t, 3>& corners = mesh.triangles.emplace_back();
+            for (std::size_t k = 0; k < 3; ++k) {
+                const std::uint32_t v = t[k];
                 if (used[v] == UINT32_MAX) {
                     used[v] = static_cast<std::uint32_t>(mesh.positions.size());
                     mesh.positions.push_back(
@@ -245,11 +245,10 @@ class GeometryReader {
                     if (texCoord >= 0)
                         mesh.uvs.push_back({uvs[2 * v], uvs[2 * v + 1]});
                     if (skinned)
-                        mesh.influences.push_back(Influences(jointSets, weightSets, v));
+                        Influences(jointSets, weightSets, v, mesh.influences.emplace_back());
                 }
-                v = used[v];
+                corners[k] = used[v];
             }
-            mesh.triangles.push_back(t);
         }
         if (!mesh.triangles.empty())
             scene_.meshes.push_back(std::move(mesh));

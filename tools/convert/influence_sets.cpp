@@ -74,8 +74,8 @@ Blend Normalise(const SkinnedVertex& v, int& heaviest) {
     std::array<double, kMaxInfluences> sums{};
     std::size_t count = 0;
     double total = 0, top = -1;
-    heaviest = v.influences[0].joint;
-    for (const SceneInfluence& influence : v.influences) {
+    heaviest = (*v.influences)[0].joint;
+    for (const SceneInfluence& influence : *v.influences) {
         if (!(influence.weight > 0) || !std::isfinite(influence.weight))
             continue;
         std::size_t k = 0;
@@ -278,9 +278,9 @@ class Builder {
 
     // The box whose corners Fits may check instead of the vertices.
     void Bound(Exact& exact) const {
-        Vec3d low = vertices_[exact.vertices[0]].position, high = low;
+        Vec3d low = *vertices_[exact.vertices[0]].position, high = low;
         for (const std::size_t v : exact.vertices) {
-            const Vec3d& p = vertices_[v].position;
+            const Vec3d& p = *vertices_[v].position;
             for (std::size_t i = 0; i < 3; ++i) {
                 if (!std::isfinite(p[i]))
                     return;
@@ -463,7 +463,7 @@ class Builder {
             if (BoxWithin(difference, exact, limit))
                 return true;
             for (const std::size_t v : exact.vertices) {
-                const Vec3d d = difference.Point(vertices_[v].position);
+                const Vec3d d = difference.Point(*vertices_[v].position);
                 const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
                 if (!(squared <= limit))
                     return false;
@@ -525,7 +525,7 @@ bool BuildInfluenceSets(std::span<const SkinnedVertex> vertices, std::span<const
             error = "a skinned vertex names a skin that does not exist";
             return false;
         }
-        for (const SceneInfluence& influence : v.influences) {
+        for (const SceneInfluence& influence : *v.influences) {
             if (influence.joint < 0 || static_cast<std::size_t>(influence.joint) >=
                                            skins[static_cast<std::size_t>(v.skin)].joints) {
                 error = "a skinned vertex names a joint its skin does not have";

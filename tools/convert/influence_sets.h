@@ -32,10 +32,12 @@ struct SkinPoses {
     }
 };
 
+// Where a skinned vertex's data lies (a mesh's arrays): a large model has hundreds of
+// thousands of them, which are not copied.
 struct SkinnedVertex {
     int skin = 0;  // index into the skins given with the vertices
-    std::array<SceneInfluence, kMaxInfluences> influences;  // joints index the skin's joints
-    Vec3d position = {0, 0, 0};                             // as the mesh has it, unskinned
+    const std::array<SceneInfluence, kMaxInfluences>* influences;  // joints: the skin's joints
+    const Vec3d* position;                                         // as the mesh has it, unskinned
 };
 
 // A set of influences that has its own node.

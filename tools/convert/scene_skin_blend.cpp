@@ -7,7 +7,7 @@ namespace {
 
 SkinnedVertex Skinned(const Scene& scene, const RestVertex& v) {
     const SceneMesh& mesh = scene.meshes[static_cast<std::size_t>(v.mesh)];
-    return {v.skin, mesh.influences[v.vertex], mesh.positions[v.vertex]};
+    return {v.skin, &mesh.influences[v.vertex], &mesh.positions[v.vertex]};
 }
 
 // Every skin's Jᵢ·IBMᵢ at the worlds given, appended as one more pose.

@@ -374,18 +374,31 @@ class Writer {
         AnimationSource out;
         out.name = name;
         for (const ActorNode& node : tree_.nodes) {
-            if (node.HasTrack())
+            if (node.HasTrack()) {
                 out.tracks.push_back({node.name, {}});
+                out.tracks.back().keys.reserve(static_cast<std::size_t>(frames));
+            }
         }
-        for (int f = 0; f < frames; ++f) {
-            FrameWorlds(scene_, animation, f, locals_, worlds_);
+        // Nodes frame by frame, as each frame's worlds are made; a set's keys depend on its own
+        // matrices alone, so its track is made whole, reading them in order.
+        const auto eachTrack = [&](const auto& make) {
             std::size_t track = 0;
             for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
                 if (tree_.nodes[a].HasTrack())
-                    out.tracks[track++].keys.push_back(
-                        Key(a, firstPose + static_cast<std::size_t>(f)));
+                    make(a, out.tracks[track++].keys);
             }
+        };
+        for (int f = 0; f < frames; ++f) {
+            FrameWorlds(scene_, animation, f, locals_, worlds_);
+            eachTrack([&](std::size_t a, std::vector<Transform>& keys) {
+                if (tree_.nodes[a].set < 0)
+                    keys.push_back(Key(a, firstPose + static_cast<std::size_t>(f)));
+            });
         }
+        eachTrack([&](std::size_t a, std::vector<Transform>& keys) {
+            for (int f = 0; tree_.nodes[a].set >= 0 && f < frames; ++f)
+                keys.push_back(Key(a, firstPose + static_cast<std::size_t>(f)));
+        });
         return out;
     }
 
