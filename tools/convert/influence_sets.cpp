@@ -253,22 +253,50 @@ class Builder {
   private:
     // Exact sets; single-joint vertices get their owner at once.
     void Collect(InfluenceSets& out) {
+        // The last two vertices' influences as given and where they went: neighbours mostly
+        // share them (a strip's vertices alternate between two rows), and the same influences
+        // always normalise alike.
+        struct Recent {
+            int skin = -1;
+            std::array<SceneInfluence, kMaxInfluences> influences{};
+            int joint = -1;         // >= 0: a single joint's
+            std::size_t exact = 0;  // otherwise
+        };
+        const auto same = [](const Recent& r, const SkinnedVertex& v) {
+            if (r.skin != v.skin)
+                return false;
+            for (std::size_t k = 0; k < kMaxInfluences; ++k) {
+                const SceneInfluence& a = r.influences[k];
+                const SceneInfluence& b = (*v.influences)[k];
+                if (a.joint != b.joint || !(a.weight == b.weight))
+                    return false;
+            }
+            return true;
+        };
+        std::array<Recent, 2> recent;
         std::map<Blend, std::size_t> index;
-        std::size_t last = 0;  // the previous blended vertex's set: neighbours mostly share one
         for (std::size_t v = 0; v < vertices_.size(); ++v) {
-            int heaviest = 0;
-            const Blend b = Normalise(vertices_[v], heaviest);
-            if (b.count == 1) {
-                out.owners[v] = {b.joints[0], -1};
-                continue;
+            const SkinnedVertex& vertex = vertices_[v];
+            if (!same(recent[0], vertex)) {
+                std::swap(recent[0], recent[1]);
+                if (!same(recent[0], vertex)) {
+                    int heaviest = 0;
+                    const Blend b = Normalise(vertex, heaviest);
+                    recent[0] = {vertex.skin, *vertex.influences, -1, 0};
+                    if (b.count == 1) {
+                        recent[0].joint = b.joints[0];
+                    } else {
+                        const auto [it, added] = index.try_emplace(b, exacts_.size());
+                        if (added)
+                            exacts_.push_back({b, heaviest, {}, {}, {}, {}});
+                        recent[0].exact = it->second;
+                    }
+                }
             }
-            if (exacts_.empty() || b.Key() != exacts_[last].blend.Key()) {
-                const auto [it, added] = index.try_emplace(b, exacts_.size());
-                if (added)
-                    exacts_.push_back({b, heaviest, {}, {}, {}, {}});
-                last = it->second;
-            }
-            exacts_[last].vertices.push_back(v);
+            if (recent[0].joint >= 0)
+                out.owners[v] = {recent[0].joint, -1};
+            else
+                exacts_[recent[0].exact].vertices.push_back(v);
         }
         for (Exact& exact : exacts_) {
             exact.rest = BlendAt(Skin(exact.blend), exact.blend, 0);
