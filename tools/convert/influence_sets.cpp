@@ -29,10 +29,11 @@ struct Exact {
     int heaviest = 0;  // the first listed of the heaviest
     std::vector<std::size_t> vertices;
     Affine rest;  // B(rest) of the blend
-    // The vertices' box, by its distinct corner coordinates, when checking its corners is
-    // cheaper than checking every vertex (and every position is finite); else no axis has any.
-    std::array<std::array<double, 2>, 3> corners{};
-    std::array<std::size_t, 3> distinct{};  // per axis: 1 or 2 values, 0 without a box
+    // The vertices' box by its distinct corners, when checking them is cheaper than checking
+    // every vertex (and every position is finite); else none.
+    std::array<Vec3d, 8> corners{};
+    std::size_t cornerCount = 0;
+    Vec3d reach{};  // per axis: the largest magnitude of a coordinate in the box
 };
 
 // Exact sets that share a rounded (or, when rounding moved them too far, their exact) blend.
@@ -161,46 +162,26 @@ double Distance(const Blend& x, const Blend& y) {
 
 using Motions = std::vector<Affine>;
 
-// How a candidate moves vertices from their rest positions at each pose, B(t)·B(rest)⁻¹: kept
-// matrices, or made from a blend when asked (most candidates fail at the first pose tried).
-struct MotionSource {
-    const Motions* kept = nullptr;
-    const SkinPoses* skin = nullptr;
-    Blend blend;
-    Affine inverseRest;
-
-    Affine At(std::size_t pose) const {
-        return kept ? (*kept)[pose] : BlendAt(*skin, blend, pose) * inverseRest;
-    }
-};
-
 // Whether `d` moves no point of the exact set's box farther than sqrt(limit), as Fits computes
 // it for a vertex inside: |d p| is convex in p, so the box's corners bound it, and the slack
 // covers the rounding of that computation (its error per coordinate is at most 4 units in the
 // last place of the sum of the terms' magnitudes). False also when that cannot be told.
 bool BoxWithin(const Affine& d, const Exact& exact, double limit) {
-    if (exact.distinct[0] == 0)
+    if (exact.cornerCount == 0)
         return false;
     double most = 0;
-    for (std::size_t i = 0; i < exact.distinct[0]; ++i) {
-        for (std::size_t j = 0; j < exact.distinct[1]; ++j) {
-            for (std::size_t k = 0; k < exact.distinct[2]; ++k) {
-                const Vec3d q =
-                    d.Point({exact.corners[0][i], exact.corners[1][j], exact.corners[2][k]});
-                const double squared = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
-                if (!std::isfinite(squared))
-                    return false;
-                most = std::max(most, squared);
-            }
-        }
+    for (std::size_t c = 0; c < exact.cornerCount; ++c) {
+        const Vec3d q = d.Point(exact.corners[c]);
+        const double squared = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
+        if (!std::isfinite(squared))
+            return false;
+        most = std::max(most, squared);
     }
     double terms = 0;
     for (std::size_t i = 0; i < 3; ++i) {
-        double sum = std::abs(d.t[i]);
-        for (std::size_t j = 0; j < 3; ++j) {
-            sum += std::abs(d.a[i][j]) *
-                   std::max(std::abs(exact.corners[j][0]), std::abs(exact.corners[j][1]));
-        }
+        const double sum = std::abs(d.t[i]) + std::abs(d.a[i][0]) * exact.reach[0] +
+                           std::abs(d.a[i][1]) * exact.reach[1] +
+                           std::abs(d.a[i][2]) * exact.reach[2];
         terms = std::max(terms, sum);
     }
     const double reach = std::sqrt(most) * (1 + 1e-14) + 4e-15 * terms;
@@ -288,7 +269,7 @@ class Builder {
                     } else {
                         const auto [it, added] = index.try_emplace(b, exacts_.size());
                         if (added)
-                            exacts_.push_back({b, heaviest, {}, {}, {}, {}});
+                            exacts_.push_back({b, heaviest, {}, {}, {}, 0, {}});
                         recent[0].exact = it->second;
                     }
                 }
@@ -317,16 +298,22 @@ class Builder {
             }
         }
         std::size_t corners = 1;
-        std::array<std::size_t, 3> distinct{};
-        for (std::size_t i = 0; i < 3; ++i) {
-            distinct[i] = low[i] == high[i] ? 1 : 2;
-            corners *= distinct[i];
-        }
+        for (std::size_t i = 0; i < 3; ++i)
+            corners *= low[i] == high[i] ? 1 : 2;
         if (corners >= exact.vertices.size())
             return;
+        for (const double x : {low[0], high[0]}) {
+            for (const double y : {low[1], high[1]}) {
+                for (const double z : {low[2], high[2]}) {
+                    const Vec3d corner = {x, y, z};
+                    const auto end = exact.corners.begin() + exact.cornerCount;
+                    if (std::find(exact.corners.begin(), end, corner) == end)
+                        exact.corners[exact.cornerCount++] = corner;
+                }
+            }
+        }
         for (std::size_t i = 0; i < 3; ++i)
-            exact.corners[i] = {low[i], high[i]};
-        exact.distinct = distinct;
+            exact.reach[i] = std::max(std::abs(low[i]), std::abs(high[i]));
     }
 
     // Rounds, groups the equal, then merges the near ones; fills sets and owners. False, at
@@ -340,8 +327,8 @@ class Builder {
         for (std::size_t e = 0; e < exacts_.size(); ++e) {
             const Exact& exact = exacts_[e];
             const Blend rounded = Rounded(exact.blend);
-            MotionSource motions;
-            const bool fits = MotionOf(rounded, motions) && Fits(motions, exact, tolerance);
+            const Motions* motions = MotionsOf(rounded);
+            const bool fits = motions && Fits(*motions, exact, tolerance);
             if (fits && rounded.count == 1) {
                 Assign(exact, {rounded.joints[0], -1}, out);
                 continue;
@@ -378,18 +365,15 @@ class Builder {
             set.skin = group.blend.skin;
             for (std::size_t k = 0; k < group.blend.count; ++k)
                 set.influences.push_back({group.blend.joints[k], group.blend.weights[k]});
-            const SkinPoses& skin = Skin(group.blend);
-            Affine inverseRest;
-            if (!Invert(BlendAt(skin, group.blend, 0), inverseRest)) {
+            Motions* motions = MotionsOf(group.blend);
+            if (motions == nullptr) {
                 for (const std::size_t e : group.members) {
                     Assign(exacts_[e], {exacts_[e].heaviest, -1}, out);
                     singular_ += exacts_[e].vertices.size();
                 }
                 continue;
             }
-            set.motions.reserve(poses_);
-            for (std::size_t pose = 0; pose < poses_; ++pose)
-                set.motions.push_back(BlendAt(skin, group.blend, pose) * inverseRest);
+            set.motions = std::move(*motions);  // not needed again in this round
             const int id = static_cast<int>(out.sets.size());
             for (std::size_t k = 0; k < group.blend.count; ++k)
                 setsWithJoint[{group.blend.skin, group.blend.joints[k]}].push_back(out.sets.size());
@@ -398,6 +382,7 @@ class Builder {
             for (const std::size_t e : group.members)
                 Assign(exacts_[e], {-1, id}, out);
         }
+        blendMotions_.clear();
         return true;
     }
 
@@ -427,21 +412,22 @@ class Builder {
             [](const Candidate& x, const Candidate& y) { return x.distance < y.distance; });
         for (std::size_t c = 0; c < candidates.size() && c < kTries; ++c) {
             const Candidate& candidate = candidates[c];
-            MotionSource motions;
+            const Motions* motions = nullptr;
             if (candidate.joint >= 0) {
                 Blend single;
                 single.skin = b.skin;
                 single.count = 1;
                 single.joints[0] = candidate.joint;
                 single.weights[0] = 1;
-                if (!MotionOf(single, motions))
-                    continue;
+                motions = MotionsOf(single);
             } else {
-                motions.kept = &out.sets[static_cast<std::size_t>(candidate.set)].motions;
+                motions = &out.sets[static_cast<std::size_t>(candidate.set)].motions;
             }
+            if (motions == nullptr)
+                continue;
             const bool fits =
                 std::all_of(group.members.begin(), group.members.end(),
-                            [&](std::size_t e) { return Fits(motions, exacts_[e], tolerance); });
+                            [&](std::size_t e) { return Fits(*motions, exacts_[e], tolerance); });
             if (!fits)
                 continue;
             for (const std::size_t e : group.members)
@@ -451,42 +437,32 @@ class Builder {
         return false;
     }
 
-    // How the blend moves its vertices; false when B(rest) is singular. A single joint's
-    // matrices are made once and kept; any other blend's are made when asked.
-    bool MotionOf(const Blend& b, MotionSource& out) {
+    // B(t)·B(rest)⁻¹ at every pose; null when B(rest) is singular. Made once: a single joint's
+    // for good, any other blend's for this round of Merge (a set made of it takes them).
+    Motions* MotionsOf(const Blend& b) {
+        Motions& motions = b.count == 1 ? jointMotions_[static_cast<std::size_t>(b.skin)]
+                                                       [static_cast<std::size_t>(b.joints[0])]
+                                        : blendMotions_[b];
+        if (!motions.empty())
+            return &motions;
         const SkinPoses& skin = Skin(b);
-        Motions* kept = b.count == 1 ? &jointMotions_[static_cast<std::size_t>(b.skin)]
-                                                     [static_cast<std::size_t>(b.joints[0])]
-                                     : nullptr;
-        out = {};
-        if (kept && !kept->empty()) {
-            out.kept = kept;
-            return true;
-        }
         Affine inverseRest;
         if (!Invert(BlendAt(skin, b, 0), inverseRest))
-            return false;
-        if (kept == nullptr) {
-            out.skin = &skin;
-            out.blend = b;
-            out.inverseRest = inverseRest;
-            return true;
-        }
-        kept->reserve(poses_);
+            return nullptr;
+        motions.reserve(poses_);
         for (std::size_t pose = 0; pose < poses_; ++pose)
-            kept->push_back(BlendAt(skin, b, pose) * inverseRest);
-        out.kept = kept;
-        return true;
+            motions.push_back(BlendAt(skin, b, pose) * inverseRest);
+        return &motions;
     }
 
     // Whether moving the exact set's vertices from their rest positions by `motions` keeps
     // each within the tolerance of where its own influences put it, at every pose. The pose
     // that failed last is tried first: a candidate that does not fit mostly fails there too.
-    bool Fits(const MotionSource& motions, const Exact& exact, double tolerance) {
+    bool Fits(const Motions& motions, const Exact& exact, double tolerance) {
         const SkinPoses& skin = Skin(exact.blend);
         const double limit = tolerance * tolerance;
         const auto within = [&](std::size_t pose) {
-            Affine difference = motions.At(pose) * exact.rest;
+            Affine difference = motions[pose] * exact.rest;
             AddTo(difference, BlendAt(skin, exact.blend, pose), -1);
             if (BoxWithin(difference, exact, limit))
                 return true;
@@ -525,6 +501,7 @@ class Builder {
     std::vector<std::size_t> seenStamps_;  // per set: the last Join that listed it
     std::size_t stamp_ = 0;
     std::vector<std::vector<Motions>> jointMotions_;  // per skin, per joint; filled when used
+    std::map<Blend, Motions> blendMotions_;           // other blends' in this round
     std::size_t singular_ = 0, overflow_ = 0;         // vertices sent to their heaviest joint
     std::size_t failedPose_ = 1;                      // the pose at which Fits last failed
 };
