@@ -1,5 +1,6 @@
 #include "assets/mesh_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "assets/atomic_file.h"
@@ -210,12 +211,18 @@ std::optional<std::string> MeshFileBytes(const MeshSource& source) {
 
 std::optional<std::string> MeshFileBytes(const MeshSource& source, const FaceMaker& faces) {
     return Bytes(source, faces.count, (kFace + kLayer) * faces.count, [&](ByteWriter& out) {
+        // Made a batch at a time, then written: read right after it is made, a face's fields
+        // would stall on the maker's stores.
         Records records(out);
-        FaceSource face;
-        for (std::size_t i = 0; i < faces.count; ++i) {
-            face.layers.clear();
-            faces.make(i, face);
-            WriteFace(records, face);
+        std::vector<FaceSource> batch(std::min<std::size_t>(faces.count, 64));
+        for (std::size_t first = 0; first < faces.count; first += batch.size()) {
+            const std::size_t n = std::min(batch.size(), faces.count - first);
+            for (std::size_t i = 0; i < n; ++i) {
+                batch[i].layers.clear();
+                faces.make(first + i, batch[i]);
+            }
+            for (std::size_t i = 0; i < n; ++i)
+                WriteFace(records, batch[i]);
         }
     });
 }

@@ -94,36 +94,42 @@ bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<int
 }
 
 // A vertex's influences: its positive weights over every JOINTS_n/WEIGHTS_n set, the heaviest
-// kMaxInfluences when there are more; with none, its first listed joint and no weight. Written
-// where they lie: built aside and copied, they stall on their partial writes.
+// kMaxInfluences when there are more (the lightest, the last of equals, makes room); with none,
+// its first listed joint and no weight. `out` starts empty and is written where it lies: built
+// aside and copied, the influences stall on their partial writes.
 void Influences(const std::vector<std::vector<double>>& joints,
                 const std::vector<std::vector<double>>& weights, std::size_t v,
                 std::array<SceneInfluence, kMaxInfluences>& out) {
-    // The kept influences in their order; past kMaxInfluences the lightest (the last of equals)
-    // makes room. Held in place: this runs for every vertex.
-    std::array<SceneInfluence, kMaxInfluences + 1> kept{};
     std::size_t count = 0;
     for (std::size_t set = 0; set < joints.size(); ++set) {
         for (std::size_t k = 0; k < 4; ++k) {
             const double w = weights[set][4 * v + k];
             if (!(w > 0))
                 continue;
-            kept[count++] = {static_cast<int>(joints[set][4 * v + k]), w};
-            if (count > kMaxInfluences) {
-                const auto lightest =
-                    std::min_element(kept.rbegin(), kept.rend(),
-                                     [](const SceneInfluence& a, const SceneInfluence& b) {
-                                         return a.weight < b.weight;
-                                     });
-                std::copy(std::next(lightest).base() + 1, kept.end(), std::next(lightest).base());
-                --count;
+            const int joint = static_cast<int>(joints[set][4 * v + k]);
+            if (count < kMaxInfluences) {
+                out[count].joint = joint;
+                out[count++].weight = w;
+                continue;
             }
+            std::size_t lightest = kMaxInfluences;  // the new one, last of all
+            double least = w;
+            for (std::size_t i = kMaxInfluences; i-- > 0;) {
+                if (out[i].weight < least) {
+                    least = out[i].weight;
+                    lightest = i;
+                }
+            }
+            if (lightest == kMaxInfluences)
+                continue;
+            for (std::size_t i = lightest; i + 1 < kMaxInfluences; ++i)
+                out[i] = out[i + 1];
+            out[kMaxInfluences - 1].joint = joint;
+            out[kMaxInfluences - 1].weight = w;
         }
     }
     if (count == 0)
-        kept[0] = {static_cast<int>(joints[0][4 * v]), 0};
-    for (std::size_t k = 0; k < kMaxInfluences; ++k)
-        out[k] = k < count || (count == 0 && k == 0) ? kept[k] : SceneInfluence{};
+        out[0].joint = static_cast<int>(joints[0][4 * v]);
 }
 
 class GeometryReader {

@@ -43,20 +43,19 @@ struct Movers {
     std::vector<NormalTurn> turns;  // likewise, for the normals
 };
 
-// A vertex placed at rest, with its normal as moved (not yet of unit length).
-struct Placed {
-    RestVertex vertex;
-    Vec3d normal;
-};
-
-// Vertex v of scene mesh `m` at rest: rigid on its node, or blended over its joints and owned
-// by the heaviest (the first of equals).
-Placed Place(const Scene& scene, std::size_t m, const Movers& movers, std::size_t v) {
+// Vertex v of scene mesh `m` at rest, written into `out` (but for its normal): rigid on its
+// node, or blended over its joints and owned by the heaviest (the first of equals). Gives its
+// normal as moved, not yet of unit length.
+Vec3d Place(const Scene& scene, std::size_t m, const Movers& movers, std::size_t v,
+            RestVertex& out) {
     const SceneMesh& mesh = scene.meshes[m];
     const Vec3d& p = mesh.positions[v];
     const Vec3d n = mesh.normals.empty() ? Vec3d{0, 0, 0} : mesh.normals[v];
-    if (mesh.skin < 0)
-        return {{movers.points[0].Point(p), {}, mesh.node}, movers.turns[0](n)};
+    if (mesh.skin < 0) {
+        out.position = movers.points[0].Point(p);
+        out.node = mesh.node;
+        return movers.turns[0](n);
+    }
     double total = 0, heaviest = -1;
     std::size_t owner = 0;
     Vec3d position = {0, 0, 0}, normal = {0, 0, 0};
@@ -86,16 +85,17 @@ Placed Place(const Scene& scene, std::size_t m, const Movers& movers, std::size_
         add(owner, 1.0);
         total = 1;
     }
-    for (double& c : position)
-        c /= total;
-    const SceneSkin& skin = scene.skins[static_cast<std::size_t>(mesh.skin)];
-    return {{position,
-             {},
-             skin.joints[owner],
-             mesh.skin,
-             static_cast<int>(m),
-             static_cast<std::uint32_t>(v)},
-            normal};
+    for (std::size_t i = 0; i < 3; ++i)
+        out.position[i] = position[i] / total;
+    out.node = scene.skins[static_cast<std::size_t>(mesh.skin)].joints[owner];
+    out.skin = mesh.skin;
+    out.mesh = static_cast<int>(m);
+    out.vertex = static_cast<std::uint32_t>(v);
+    return normal;
+}
+
+Vec3 Single(const Vec3d& v) {
+    return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
 }
 
 class RestMeshBuilder {
@@ -122,9 +122,10 @@ class RestMeshBuilder {
         const bool sharing = !mesh.normals.empty();
         std::vector<int> shared(sharing ? count : 0, -1);
         // Each vertex is placed (and skinned) once, however many triangles use it: a shared
-        // one is found where it was written; without normals every corner is a vertex of its
-        // own, made from a placed one kept aside.
-        std::vector<Placed> placed(sharing ? 0 : count);
+        // one is written where it stays, at its first use; without normals every corner is a
+        // vertex of its own, copied from a placed one kept aside. Everything is written where
+        // it lies: a copy of one built aside stalls on its partial writes.
+        std::vector<RestVertex> placed(sharing ? 0 : count);
         std::vector<bool> isPlaced(sharing ? 0 : count, false);
         for (std::array<std::uint32_t, 3> t : mesh.triangles) {
             if (mirrored)
@@ -133,40 +134,16 @@ class RestMeshBuilder {
                 error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
                 return false;
             }
-            // Filled where it lies: a copy of one built aside stalls on its partial writes.
             RestTriangle& triangle = out_.triangles.emplace_back();
             triangle.material = mesh.material;
             triangle.textured = textured;
-            Placed fresh[3];  // sharing: the corners not written yet
-            Vec3d positions[3];
+            bool flat[3] = {};  // the corners that take the face's normal
             for (int k = 0; k < 3; ++k) {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
-                if (sharing && shared[v] >= 0) {
-                    positions[k] = out_.vertices[static_cast<std::size_t>(shared[v])].position;
-                } else if (sharing) {
-                    fresh[k] = Place(scene_, m, movers, v);
-                    positions[k] = fresh[k].vertex.position;
-                } else {
-                    if (!isPlaced[v]) {
-                        placed[v] = Place(scene_, m, movers, v);
-                        isPlaced[v] = true;
-                    }
-                    positions[k] = placed[v].vertex.position;
-                }
                 if (textured) {
                     triangle.uv[k][0] = static_cast<float>(mesh.uvs[v][0]);
                     triangle.uv[k][1] = static_cast<float>(mesh.uvs[v][1]);
                 }
-            }
-            // The face's normal, made only when a corner needs it (most files have normals).
-            std::optional<Vec3d> flat;
-            const auto faceNormal = [&]() -> const Vec3d& {
-                if (!flat)
-                    flat = FaceNormal(positions[0], positions[1], positions[2]);
-                return *flat;
-            };
-            for (int k = 0; k < 3; ++k) {
-                const std::size_t v = t[static_cast<std::size_t>(k)];
                 if (sharing && shared[v] >= 0) {
                     triangle.corners[k] = shared[v];
                     continue;
@@ -175,16 +152,34 @@ class RestMeshBuilder {
                     error = "the model has more than " + std::to_string(kMaxVertices) + " vertices";
                     return false;
                 }
-                const Placed& corner = sharing ? fresh[k] : placed[v];
-                const std::optional<Vec3d> own = sharing ? Unit(corner.normal) : std::nullopt;
-                const Vec3d& normal = own ? *own : faceNormal();
-                out_.vertices.push_back(corner.vertex);
-                out_.vertices.back().normal = {static_cast<float>(normal[0]),
-                                               static_cast<float>(normal[1]),
-                                               static_cast<float>(normal[2])};
-                triangle.corners[k] = static_cast<int>(out_.vertices.size() - 1);
-                if (sharing)
+                triangle.corners[k] = static_cast<int>(out_.vertices.size());
+                RestVertex& vertex = out_.vertices.emplace_back();
+                if (sharing) {
+                    const std::optional<Vec3d> own = Unit(Place(scene_, m, movers, v, vertex));
+                    if (own)
+                        vertex.normal = Single(*own);
+                    flat[k] = !own;
                     shared[v] = triangle.corners[k];
+                } else {
+                    if (!isPlaced[v]) {
+                        Place(scene_, m, movers, v, placed[v]);
+                        isPlaced[v] = true;
+                    }
+                    vertex = placed[v];
+                    flat[k] = true;
+                }
+            }
+            // The face's normal, made only when a corner needs it (most files have normals).
+            if (flat[0] || flat[1] || flat[2]) {
+                const auto at = [&](int k) -> const Vec3d& {
+                    return out_.vertices[static_cast<std::size_t>(triangle.corners[k])].position;
+                };
+                const Vec3 normal = Single(FaceNormal(at(0), at(1), at(2)));
+                for (int k = 0; k < 3; ++k) {
+                    if (flat[k])
+                        out_.vertices[static_cast<std::size_t>(triangle.corners[k])].normal =
+                            normal;
+                }
             }
         }
         return true;
