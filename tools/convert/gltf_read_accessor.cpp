@@ -69,12 +69,12 @@ const unsigned char* ViewBytes(const tinygltf::Model& model, int view, std::size
 }
 
 // Reads `count` elements of `components` components each from a view, tightly packed unless
-// the view gives a stride. False when they do not all lie inside the view; with a null `out`
-// only that is checked. Integer output takes plain unsigned integers only (no normalised
-// ones), as they are.
+// the view gives a stride, appending them to `out` (nothing is written twice). False when they
+// do not all lie inside the view; with a null `out` only that is checked. Integer output takes
+// plain unsigned integers only (no normalised ones), as they are.
 template <class T>
 bool ReadElements(const tinygltf::Model& model, int view, std::size_t offset, std::size_t count,
-                  int components, int componentType, bool normalized, T* out) {
+                  int components, int componentType, bool normalized, std::vector<T>* out) {
     std::size_t length = 0;
     const unsigned char* bytes = ViewBytes(model, view, length);
     if (bytes == nullptr)
@@ -94,11 +94,15 @@ bool ReadElements(const tinygltf::Model& model, int view, std::size_t offset, st
         for (std::size_t i = 0; i < count; ++i) {
             const unsigned char* p = bytes + offset + i * stride;
             for (int c = 0; c < components; ++c)
-                *out++ = read(p + static_cast<std::size_t>(c) * size);
+                out->push_back(read(p + static_cast<std::size_t>(c) * size));
         }
     };
-    if constexpr (std::is_integral_v<T>) {
-        // Host order, as Component reads them.
+    const bool plainUnsigned =
+        !normalized && (componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE ||
+                        componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT ||
+                        componentType == TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT);
+    if (std::is_integral_v<T> || plainUnsigned) {
+        // Host order, as Component reads them; the values as they are.
         if (size == 1) {
             each([](const unsigned char* p) { return static_cast<T>(p[0]); });
         } else if (size == 2) {
@@ -141,14 +145,13 @@ bool ApplySparse(const tinygltf::Model& model, const tinygltf::Accessor& a, int 
         return false;
     }
     const auto n = static_cast<std::size_t>(sparse.count);
-    std::vector<double> indices(n);
-    std::vector<double> values(n * static_cast<std::size_t>(components));
+    std::vector<double> indices, values;
     if (!ReadElements(model, sparse.indices.bufferView,
                       static_cast<std::size_t>(sparse.indices.byteOffset), n, 1, indexType, false,
-                      indices.data()) ||
+                      &indices) ||
         !ReadElements(model, sparse.values.bufferView,
                       static_cast<std::size_t>(sparse.values.byteOffset), n, components,
-                      a.componentType, a.normalized, values.data())) {
+                      a.componentType, a.normalized, &values)) {
         return false;
     }
     const auto c = static_cast<std::size_t>(components);
@@ -236,10 +239,14 @@ bool ReadAccessor(const tinygltf::Model& model, int index, int type, std::vector
     if (a == nullptr)
         return false;
     const int components = ComponentsOf(type);
-    out.assign(a->count * static_cast<std::size_t>(components), 0.0);
+    const std::size_t values = a->count * static_cast<std::size_t>(components);
+    out.clear();
     if (a->bufferView >= 0) {
+        out.reserve(values);
         ReadElements(model, a->bufferView, a->byteOffset, a->count, components, a->componentType,
-                     a->normalized, out.data());
+                     a->normalized, &out);
+    } else {
+        out.assign(values, 0.0);
     }
     if (a->sparse.isSparse && !ApplySparse(model, *a, components, out)) {
         error = "accessor " + std::to_string(index) +
@@ -254,9 +261,9 @@ bool ReadPlainIndices(const tinygltf::Model& model, int index, std::vector<std::
     const tinygltf::Accessor* a = CheckAccessor(model, index, TINYGLTF_TYPE_SCALAR, error);
     if (a == nullptr)
         return false;
-    out.resize(a->count);
-    ReadElements(model, a->bufferView, a->byteOffset, a->count, 1, a->componentType, false,
-                 out.data());
+    out.clear();
+    out.reserve(a->count);
+    ReadElements(model, a->bufferView, a->byteOffset, a->count, 1, a->componentType, false, &out);
     return true;
 }
 
