@@ -204,8 +204,13 @@ bool BuildRestMesh(const Scene& scene, const std::vector<Affine>& restWorlds, Re
     out.triangles.reserve(std::min(triangles, kMaxTriangles));
     out.vertices.reserve(std::min(vertices, kMaxVertices));
     for (std::size_t m = 0; m < scene.meshes.size(); ++m) {
+        const std::size_t before = out.triangles.size();
         if (!builder.Mesh(m, error))
             return false;
+        const int material = scene.meshes[m].material;
+        if (out.triangles.size() > before &&
+            std::find(out.materials.begin(), out.materials.end(), material) == out.materials.end())
+            out.materials.push_back(material);
     }
     if (out.triangles.empty()) {
         error = "the default scene has no triangles";

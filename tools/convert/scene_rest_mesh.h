@@ -33,6 +33,7 @@ struct RestTriangle {
 struct RestMesh {
     std::vector<RestVertex> vertices;
     std::vector<RestTriangle> triangles;
+    std::vector<int> materials;  // the triangles' materials in order of first use
 };
 
 // `restWorlds`: every node's world transform at rest. A vertex is shared by the triangles that
