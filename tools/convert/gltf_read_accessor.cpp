@@ -256,6 +256,34 @@ bool ReadAccessor(const tinygltf::Model& model, int index, int type, std::vector
     return true;
 }
 
+double AccessorView::Other(std::size_t i, int c) const {
+    if (bytes_ == nullptr)
+        return values_[i * static_cast<std::size_t>(components_) + static_cast<std::size_t>(c)];
+    return Component(bytes_ + i * stride_ + static_cast<std::size_t>(c) * size_, componentType_,
+                     normalized_);
+}
+
+bool ViewAccessor(const tinygltf::Model& model, int index, int type, AccessorView& out,
+                  std::string& error) {
+    out = {};
+    const tinygltf::Accessor* a = CheckAccessor(model, index, type, error);
+    if (a == nullptr)
+        return false;
+    out.count_ = a->count;
+    out.components_ = ComponentsOf(type);
+    if (a->sparse.isSparse || a->bufferView < 0)
+        return ReadAccessor(model, index, type, out.values_, error);
+    std::size_t length = 0;
+    out.bytes_ = ViewBytes(model, a->bufferView, length) + a->byteOffset;
+    out.size_ = static_cast<std::size_t>(ComponentSize(a->componentType));
+    const std::size_t stride =
+        model.bufferViews[static_cast<std::size_t>(a->bufferView)].byteStride;
+    out.stride_ = stride != 0 ? stride : out.size_ * static_cast<std::size_t>(out.components_);
+    out.componentType_ = a->componentType;
+    out.normalized_ = a->normalized;
+    return true;
+}
+
 bool ReadPlainIndices(const tinygltf::Model& model, int index, std::vector<std::uint32_t>& out,
                       std::string& error) {
     const tinygltf::Accessor* a = CheckAccessor(model, index, TINYGLTF_TYPE_SCALAR, error);
