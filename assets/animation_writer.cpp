@@ -8,15 +8,23 @@
 
 namespace {
 
-// Row by row of the 3 x 4 matrix whose columns are the rotation rows and the translation.
+constexpr std::size_t kKeyBytes = 12 * 4;
+
+// Row by row of the 3 x 4 matrix whose columns are the rotation rows and the translation,
+// gathered and appended at once: a converted model has tens of thousands of keys.
 void WriteKey(ByteWriter& out, const Transform& key) {
     const float t[3] = {key.t.x, key.t.y, key.t.z};
+    char bytes[kKeyBytes];
+    char* at = bytes;
     for (int row = 0; row < 3; ++row) {
         for (int column = 0; column < 3; ++column) {
-            out.F32(key.r.m[3 * column + row]);
+            ByteWriter::PutF32(at, key.r.m[3 * column + row]);
+            at += 4;
         }
-        out.F32(t[row]);
+        ByteWriter::PutF32(at, t[row]);
+        at += 4;
     }
+    out.Append(bytes, sizeof bytes);
 }
 
 }  // namespace
@@ -28,6 +36,10 @@ std::optional<std::string> AnimationFileBytes(const AnimationSource& source) {
         return std::nullopt;
     }
     ByteWriter out;
+    std::size_t size = 4 + source.name.size() + 1 + 2 + 2;
+    for (const AnimationTrackSource& track : source.tracks)
+        size += track.nodeName.size() + 1 + kKeyBytes * track.keys.size();
+    out.Reserve(size);
     out.I32(Animation::kMagic);
     out.String(source.name);
     out.I16(static_cast<std::int16_t>(frames));

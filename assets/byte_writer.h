@@ -2,6 +2,7 @@
 // that mix bytes, 16-bit values, 32-bit values and strings.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -24,10 +25,19 @@ class ByteWriter {
     // The four bytes of a 32-bit value, for writers that pack a record before one Append.
     static void Put32(char* at, std::int32_t v) {
         const auto u = static_cast<std::uint32_t>(v);
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(at, &u, 4);  // one store: the compiler does not merge the bytes
+            return;
+        }
         at[0] = static_cast<char>(u & 0xFF);
         at[1] = static_cast<char>((u >> 8) & 0xFF);
         at[2] = static_cast<char>((u >> 16) & 0xFF);
         at[3] = static_cast<char>(u >> 24);
+    }
+    static void PutF32(char* at, float v) {
+        std::int32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        Put32(at, bits);
     }
     void Append(const char* data, std::size_t size) { bytes_.append(data, size); }
     void F32(float v) {

@@ -1,5 +1,6 @@
 #include "assets/mesh_writer.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "assets/atomic_file.h"
@@ -22,65 +23,84 @@ void WriteMaterial(ByteWriter& out, const MaterialSource& m) {
     }
 }
 
-// One record's bytes (a vector, a face, a layer), gathered so that each is a single append:
-// a large mesh has hundreds of thousands of them.
-class Record {
+// Records (vectors, faces, layers) gathered into blocks that are appended whole: a large mesh
+// has hundreds of thousands of them. Each record is written through a local position, so that
+// the compiler keeps it in a register.
+class Records {
   public:
-    void I32(std::int32_t v) {
-        ByteWriter::Put32(bytes_ + size_, v);
-        size_ += 4;
-    }
-    void F32(float v) {
-        std::int32_t bits;
-        std::memcpy(&bits, &v, sizeof bits);
-        I32(bits);
-    }
-    void U8(std::uint8_t v) { bytes_[size_++] = static_cast<char>(v); }
-    void AppendTo(ByteWriter& out) {
-        out.Append(bytes_, size_);
-        size_ = 0;
+    explicit Records(ByteWriter& out) : out_(out) {}
+    ~Records() { Flush(); }
+
+    // Room for a record of `size` bytes, at most kLargest.
+    char* Take(std::size_t size) {
+        if (size_ > sizeof bytes_ - kLargest)
+            Flush();
+        char* at = bytes_ + size_;
+        size_ += size;
+        return at;
     }
 
   private:
-    char bytes_[64];  // the largest record, a layer, is 50 bytes
+    static constexpr std::size_t kLargest = 64;
+
+    void Flush() {
+        out_.Append(bytes_, size_);
+        size_ = 0;
+    }
+
+    ByteWriter& out_;
+    char bytes_[4096];
     std::size_t size_ = 0;
 };
 
+char* Put(char* at, std::int32_t v) {
+    ByteWriter::Put32(at, v);
+    return at + 4;
+}
+
+char* Put(char* at, float v) {
+    ByteWriter::PutF32(at, v);
+    return at + 4;
+}
+
+constexpr std::size_t kVector = 3 * 4;
+constexpr std::size_t kFace = 4 + 4 * 4 + 4 * 4 + 4;
+constexpr std::size_t kLayer = 4 + 3 * 4 + 2 + 4 * 2 * 4;
+
 void WriteVectors(ByteWriter& out, const std::vector<Vec3>& vectors) {
     out.I32(static_cast<std::int32_t>(vectors.size()));
-    Record record;
+    Records records(out);
     for (const Vec3& v : vectors) {
-        record.F32(v.x);
-        record.F32(v.y);
-        record.F32(v.z);
-        record.AppendTo(out);
+        char* at = records.Take(kVector);
+        at = Put(at, v.x);
+        at = Put(at, v.y);
+        Put(at, v.z);
     }
 }
 
-void WriteFace(ByteWriter& out, const FaceSource& face) {
-    Record record;
-    record.I32(face.material);
+void WriteFace(Records& records, const FaceSource& face) {
+    char* at = records.Take(kFace);
+    at = Put(at, face.material);
     for (std::int32_t v : face.vertex) {
-        record.I32(v);
+        at = Put(at, v);
     }
     for (std::int32_t n : face.normal) {
-        record.I32(n);
+        at = Put(at, n);
     }
-    record.I32(static_cast<std::int32_t>(face.layers.size()));
-    record.AppendTo(out);
+    Put(at, static_cast<std::int32_t>(face.layers.size()));
     for (const LayerSource& layer : face.layers) {
-        record.I32(layer.textureIndex);
+        at = records.Take(kLayer);
+        at = Put(at, layer.textureIndex);
         for (float v : layer.values) {
-            record.F32(v);
+            at = Put(at, v);
         }
         for (std::uint8_t f : layer.flags) {
-            record.U8(f);
+            *at++ = static_cast<char>(f);
         }
         for (const auto& corner : layer.uv) {
-            record.F32(corner[0]);
-            record.F32(corner[1]);
+            at = Put(at, corner[0]);
+            at = Put(at, corner[1]);
         }
-        record.AppendTo(out);
     }
 }
 
@@ -133,27 +153,24 @@ bool WriteNodes(ByteWriter& out, const std::vector<NodeSource>& nodes) {
     return true;
 }
 
-// The file's size, so that its bytes go into one buffer reserved up front.
-std::size_t FileSize(const MeshSource& source) {
+// The file's size but for its faces, so that its bytes go into one buffer reserved up front.
+std::size_t SizeBesideFaces(const MeshSource& source) {
     constexpr std::size_t kMaterial = 3 + 4 + 3 + 4 + 4 + 6 * 4;
-    constexpr std::size_t kFace = 4 + 4 * 4 + 4 * 4 + 4;
-    constexpr std::size_t kLayer = 4 + 3 * 4 + 2 + 4 * 2 * 4;
     std::size_t size = 3 + 4 + 4 + source.materials.size() * kMaterial + 4;
     for (const TextureSource& t : source.textures)
         size += t.fileName.size() + 1 + 2 + 2;
-    size += 4 + 12 * source.vertices.size() + 4 + 12 * source.normals.size() + 4;
-    for (const FaceSource& face : source.faces)
-        size += kFace + kLayer * face.layers.size();
+    size += 4 + kVector * source.vertices.size() + 4 + kVector * source.normals.size() + 4;
     for (const NodeSource& node : source.nodes)
         size += 2 + node.name.size() + 1 + 9 * 4 + 4 + 4 * node.vertices.size();
     return size;
 }
 
-}  // namespace
-
-std::optional<std::string> MeshFileBytes(const MeshSource& source) {
+// `writeFaces(out)` writes `faceCount` face records; `faceBytes` is the room they take.
+template <class WriteFaces>
+std::optional<std::string> Bytes(const MeshSource& source, std::size_t faceCount,
+                                 std::size_t faceBytes, WriteFaces&& writeFaces) {
     ByteWriter out;
-    out.Reserve(FileSize(source));
+    out.Reserve(SizeBesideFaces(source) + faceBytes);
     out.U8('P');
     out.U8('L');
     out.U8('Y');
@@ -170,14 +187,44 @@ std::optional<std::string> MeshFileBytes(const MeshSource& source) {
     }
     WriteVectors(out, source.vertices);
     WriteVectors(out, source.normals);
-    out.I32(static_cast<std::int32_t>(source.faces.size()));
-    for (const FaceSource& face : source.faces) {
-        WriteFace(out, face);
-    }
+    out.I32(static_cast<std::int32_t>(faceCount));
+    writeFaces(out);
     if (!WriteNodes(out, source.nodes)) {
         return std::nullopt;
     }
     return out.Take();
+}
+
+}  // namespace
+
+std::optional<std::string> MeshFileBytes(const MeshSource& source) {
+    std::size_t faceBytes = 0;
+    for (const FaceSource& face : source.faces)
+        faceBytes += kFace + kLayer * face.layers.size();
+    return Bytes(source, source.faces.size(), faceBytes, [&](ByteWriter& out) {
+        Records records(out);
+        for (const FaceSource& face : source.faces) {
+            WriteFace(records, face);
+        }
+    });
+}
+
+std::optional<std::string> MeshFileBytes(const MeshSource& source, const FaceMaker& faces) {
+    return Bytes(source, faces.count, (kFace + kLayer) * faces.count, [&](ByteWriter& out) {
+        // Made a batch at a time, then written: read right after it is made, a face's fields
+        // would stall on the maker's stores.
+        Records records(out);
+        std::vector<FaceSource> batch(std::min<std::size_t>(faces.count, 64));
+        for (std::size_t first = 0; first < faces.count; first += batch.size()) {
+            const std::size_t n = std::min(batch.size(), faces.count - first);
+            for (std::size_t i = 0; i < n; ++i) {
+                batch[i].layers.clear();
+                faces.make(first + i, batch[i]);
+            }
+            for (std::size_t i = 0; i < n; ++i)
+                WriteFace(records, batch[i]);
+        }
+    });
 }
 
 bool WriteMeshFile(const std::string& path, const MeshSource& source) {

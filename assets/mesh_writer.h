@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,6 +66,17 @@ struct MeshSource {
 
 // The file image, or nullopt when a node's parent is not -1 or an earlier node.
 std::optional<std::string> MeshFileBytes(const MeshSource& source);
+
+// Faces made one at a time, for meshes with too many to give each a FaceSource and a vector
+// of layers of its own: `make(i, face)` fills face i into a face whose layers are empty (their
+// room is reused from face to face). The file's room is reserved for one layer a face.
+struct FaceMaker {
+    std::size_t count = 0;
+    std::function<void(std::size_t, FaceSource&)> make;
+};
+
+// As above, with the faces `faces` makes instead of source.faces.
+std::optional<std::string> MeshFileBytes(const MeshSource& source, const FaceMaker& faces);
 
 // Writes the file atomically; false when the source is malformed or the file cannot be written.
 bool WriteMeshFile(const std::string& path, const MeshSource& source);

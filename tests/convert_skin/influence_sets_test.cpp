@@ -73,7 +73,9 @@ struct SkinnedFigure {
     std::vector<std::vector<Affine>> worlds = figure.PoseWorlds();  // per pose, per joint
     std::vector<Affine> inverseBinds;
     SkinPoses skin;
-    std::vector<SkinnedVertex> vertices;
+    std::vector<std::array<SceneInfluence, kMaxInfluences>> influences;
+    std::vector<Vec3d> positions;
+    std::vector<SkinnedVertex> vertices;  // pointing into the two above
     std::vector<std::size_t> singleJoint;
     double height = 2.5;
 
@@ -95,33 +97,36 @@ struct SkinnedFigure {
         const std::vector<Affine> bind = figure.Worlds(0.15, 1);
         for (int v = 0; v < 2400; ++v) {
             const int joint = v % Figure::kJoints;
-            SkinnedVertex vertex;
             const Vec3d local = {0.2 * next() - 0.1, 0.3 * next() - 0.05, 0.2 * next() - 0.1};
-            vertex.position = bind[static_cast<std::size_t>(joint)].Point(local);
+            positions.push_back(bind[static_cast<std::size_t>(joint)].Point(local));
+            auto& weights = influences.emplace_back();
             const int count = v % 5 == 0 ? 1 : 2 + v % 3;
             const double s = next(), binomial[4][4] = {{1}, {1, 1}, {1, 2, 1}, {1, 3, 3, 1}};
             int j = joint;
             for (int k = 0; k < count; ++k) {
                 // Painted falloff: Bernstein weights, smooth in s.
-                vertex.influences[static_cast<std::size_t>(k)] = {
+                weights[static_cast<std::size_t>(k)] = {
                     j, binomial[count - 1][k] * std::pow(s, k) * std::pow(1 - s, count - 1 - k)};
                 j = figure.parents[j] < 0 ? (j + 1) % Figure::kJoints : figure.parents[j];
             }
             if (count == 1)
-                singleJoint.push_back(vertices.size());
-            vertices.push_back(vertex);
+                singleJoint.push_back(positions.size() - 1);
         }
+        for (std::size_t v = 0; v < positions.size(); ++v)
+            vertices.push_back({0, &influences[v], &positions[v]});
     }
+
+    SkinnedFigure(const SkinnedFigure&) = delete;  // the vertices point into it
 
     // Linear blend skinning, computed directly.
     Vec3d Skinned(const SkinnedVertex& v, std::size_t pose) const {
         Vec3d sum = {0, 0, 0};
         double total = 0;
-        for (const SceneInfluence& influence : v.influences) {
+        for (const SceneInfluence& influence : *v.influences) {
             if (influence.weight <= 0)
                 continue;
             const auto j = static_cast<std::size_t>(influence.joint);
-            const Vec3d p = worlds[pose][j].Point(inverseBinds[j].Point(v.position));
+            const Vec3d p = worlds[pose][j].Point(inverseBinds[j].Point(*v.position));
             for (std::size_t c = 0; c < 3; ++c)
                 sum[c] += influence.weight * p[c];
             total += influence.weight;
@@ -176,12 +181,12 @@ TEST(InfluenceSets, EveryVertexFollowsLinearBlendSkinningAtEveryFrame) {
     EXPECT_LE(worst, 0.005);
     EXPECT_LE(worstSingle, 1e-6);
     for (const std::size_t v : model.singleJoint)
-        EXPECT_EQ(sets.owners[v].joint, model.vertices[v].influences[0].joint);
+        EXPECT_EQ(sets.owners[v].joint, model.influences[v][0].joint);
 
     std::set<std::vector<std::pair<int, double>>> distinct;
-    for (const SkinnedVertex& v : model.vertices) {
+    for (const auto& weights : model.influences) {
         std::vector<std::pair<int, double>> influences;
-        for (const SceneInfluence& influence : v.influences) {
+        for (const SceneInfluence& influence : weights) {
             if (influence.weight > 0)
                 influences.emplace_back(influence.joint, influence.weight);
         }
@@ -213,10 +218,9 @@ TEST(InfluenceSets, SingularRestBlendFollowsTheHeaviestJoint) {
         skin.matrices.push_back(Rotation(std::numbers::pi / 2 + turn, 2));
         skin.matrices.push_back(Rotation(-std::numbers::pi / 2, 2));
     }
-    SkinnedVertex vertex;
-    vertex.position = {1, 0, 0};
-    vertex.influences[0] = {1, 0.5};
-    vertex.influences[1] = {0, 0.5};
+    const Vec3d position = {1, 0, 0};
+    const std::array<SceneInfluence, kMaxInfluences> influences = {{{1, 0.5}, {0, 0.5}}};
+    const SkinnedVertex vertex{0, &influences, &position};
     InfluenceSets sets;
     std::string error;
     ASSERT_TRUE(BuildInfluenceSets({&vertex, 1}, {&skin, 1}, 1e-6, 100, sets, error));
@@ -232,13 +236,14 @@ TEST(InfluenceSets, InconsistentInputIsRefused) {
     SkinPoses skin;
     skin.joints = 2;
     skin.matrices.resize(4);
-    SkinnedVertex vertex;
-    vertex.influences[0] = {2, 1};
+    const Vec3d position = {0, 0, 0};
+    std::array<SceneInfluence, kMaxInfluences> influences = {{{2, 1}}};
+    const SkinnedVertex vertex{0, &influences, &position};
     InfluenceSets sets;
     std::string error;
     EXPECT_FALSE(BuildInfluenceSets({&vertex, 1}, {&skin, 1}, 1e-3, 100, sets, error));
     EXPECT_EQ(error, "a skinned vertex names a joint its skin does not have");
-    vertex.influences[0] = {1, 1};
+    influences[0] = {1, 1};
     skin.matrices.resize(5);
     EXPECT_FALSE(BuildInfluenceSets({&vertex, 1}, {&skin, 1}, 1e-3, 100, sets, error));
     EXPECT_EQ(error, "the skins' poses do not match");

@@ -32,21 +32,34 @@ struct Affine {
     }
     // The cofactor matrix applied to a direction: how normals turn (up to a positive factor
     // when the determinant is positive), defined even for a singular matrix.
-    Vec3d Normal(const Vec3d& n) const {
-        double c[3][3];
+    Vec3d Normal(const Vec3d& n) const;
+};
+
+// Affine::Normal with the cofactors made once, for turning many normals by one matrix.
+struct NormalTurn {
+    double c[3][3];
+    double sign;
+
+    explicit NormalTurn(const Affine& m) {
         for (int i = 0; i < 3; ++i) {
             for (int j = 0; j < 3; ++j) {
                 const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
-                c[i][j] = a[i1][j1] * a[i2][j2] - a[i1][j2] * a[i2][j1];
+                c[i][j] = m.a[i1][j1] * m.a[i2][j2] - m.a[i1][j2] * m.a[i2][j1];
             }
         }
-        const double sign = Determinant() < 0 ? -1.0 : 1.0;
+        sign = m.Determinant() < 0 ? -1.0 : 1.0;
+    }
+    Vec3d operator()(const Vec3d& n) const {
         Vec3d out;
         for (int i = 0; i < 3; ++i)
             out[i] = sign * (c[i][0] * n[0] + c[i][1] * n[1] + c[i][2] * n[2]);
         return out;
     }
 };
+
+inline Vec3d Affine::Normal(const Vec3d& n) const {
+    return NormalTurn(*this)(n);
+}
 
 // `second` after `first`: (second * first) p = second(first(p)).
 inline Affine operator*(const Affine& second, const Affine& first) {

@@ -9,14 +9,14 @@
 
 namespace {
 
-// An attribute's accessor read with `count` elements, or false with one line.
+// An attribute's accessor with `count` elements, or false with one line.
 bool ReadAttribute(const tinygltf::Model& model, const tinygltf::Primitive& primitive,
-                   const std::string& name, int type, std::size_t count, std::vector<double>& out,
+                   const std::string& name, int type, std::size_t count, AccessorView& out,
                    std::string& error) {
     const int index = primitive.attributes.at(name);
-    if (!ReadAccessor(model, index, type, out, error))
+    if (!ViewAccessor(model, index, type, out, error))
         return false;
-    if (out.size() != count * static_cast<std::size_t>(ComponentsOf(type))) {
+    if (out.Count() != count) {
         error = "the " + name + " attribute holds a different count than POSITION";
         return false;
     }
@@ -94,38 +94,41 @@ bool ReadSkin(const tinygltf::Model& model, int skinIndex, const std::vector<int
 }
 
 // A vertex's influences: its positive weights over every JOINTS_n/WEIGHTS_n set, the heaviest
-// kMaxInfluences when there are more; with none, its first listed joint and no weight.
-std::array<SceneInfluence, kMaxInfluences> Influences(
-    const std::vector<std::vector<double>>& joints, const std::vector<std::vector<double>>& weights,
-    std::size_t v) {
-    // The kept influences in their order; past kMaxInfluences the lightest (the last of equals)
-    // makes room. Held in place: this runs for every vertex.
-    std::array<SceneInfluence, kMaxInfluences + 1> kept{};
+// kMaxInfluences when there are more (the lightest, the last of equals, makes room); with none,
+// its first listed joint and no weight. `out` starts empty and is written where it lies: built
+// aside and copied, the influences stall on their partial writes.
+void Influences(const std::vector<AccessorView>& joints, const std::vector<AccessorView>& weights,
+                std::size_t v, std::array<SceneInfluence, kMaxInfluences>& out) {
     std::size_t count = 0;
     for (std::size_t set = 0; set < joints.size(); ++set) {
         for (std::size_t k = 0; k < 4; ++k) {
-            const double w = weights[set][4 * v + k];
+            const double w = weights[set].At(v, static_cast<int>(k));
             if (!(w > 0))
                 continue;
-            kept[count++] = {static_cast<int>(joints[set][4 * v + k]), w};
-            if (count > kMaxInfluences) {
-                const auto lightest =
-                    std::min_element(kept.rbegin(), kept.rend(),
-                                     [](const SceneInfluence& a, const SceneInfluence& b) {
-                                         return a.weight < b.weight;
-                                     });
-                std::copy(std::next(lightest).base() + 1, kept.end(), std::next(lightest).base());
-                --count;
+            const int joint = static_cast<int>(joints[set].At(v, static_cast<int>(k)));
+            if (count < kMaxInfluences) {
+                out[count].joint = joint;
+                out[count++].weight = w;
+                continue;
             }
+            std::size_t lightest = kMaxInfluences;  // the new one, last of all
+            double least = w;
+            for (std::size_t i = kMaxInfluences; i-- > 0;) {
+                if (out[i].weight < least) {
+                    least = out[i].weight;
+                    lightest = i;
+                }
+            }
+            if (lightest == kMaxInfluences)
+                continue;
+            for (std::size_t i = lightest; i + 1 < kMaxInfluences; ++i)
+                out[i] = out[i + 1];
+            out[kMaxInfluences - 1].joint = joint;
+            out[kMaxInfluences - 1].weight = w;
         }
     }
-    std::array<SceneInfluence, kMaxInfluences> out{};
-    if (count == 0) {
-        out[0].joint = static_cast<int>(joints[0][4 * v]);
-        return out;
-    }
-    std::copy(kept.begin(), kept.begin() + static_cast<std::ptrdiff_t>(count), out.begin());
-    return out;
+    if (count == 0)
+        out[0].joint = static_cast<int>(joints[0].At(v, 0));
 }
 
 class GeometryReader {
@@ -184,13 +187,15 @@ class GeometryReader {
             error = "a triangle primitive has no POSITION attribute";
             return false;
         }
-        std::vector<double> positions, normals, uvs;
-        if (!ReadAccessor(model_, p.attributes.at("POSITION"), TINYGLTF_TYPE_VEC3, positions,
+        // Read where they lie: copied out first, they were a third of the read.
+        AccessorView positions, normals, uvs;
+        if (!ViewAccessor(model_, p.attributes.at("POSITION"), TINYGLTF_TYPE_VEC3, positions,
                           error)) {
             return false;
         }
-        const std::size_t count = positions.size() / 3;
-        if (Has(p, "NORMAL") &&
+        const std::size_t count = positions.Count();
+        const bool hasNormals = Has(p, "NORMAL");
+        if (hasNormals &&
             !ReadAttribute(model_, p, "NORMAL", TINYGLTF_TYPE_VEC3, count, normals, error)) {
             return false;
         }
@@ -212,7 +217,7 @@ class GeometryReader {
 
         const tinygltf::Node& n = model_.nodes[static_cast<std::size_t>(node)];
         const bool skinned = n.skin >= 0 && Has(p, "JOINTS_0") && Has(p, "WEIGHTS_0");
-        std::vector<std::vector<double>> jointSets, weightSets;
+        std::vector<AccessorView> jointSets, weightSets;
         SceneMesh mesh;
         mesh.node = remap_[static_cast<std::size_t>(node)];
         mesh.material = p.material;
@@ -225,31 +230,32 @@ class GeometryReader {
         const std::vector<std::array<std::uint32_t, 3>> triangles = Triangles(mode, index);
         const std::size_t most = std::min(count, 3 * triangles.size());
         mesh.positions.reserve(most);
-        mesh.normals.reserve(normals.empty() ? 0 : most);
+        mesh.normals.reserve(hasNormals ? most : 0);
         mesh.uvs.reserve(texCoord >= 0 ? most : 0);
         mesh.influences.reserve(skinned ? most : 0);
         mesh.triangles.reserve(triangles.size());
-        for (std::array<std::uint32_t, 3> t : triangles) {
+        for (const std::array<std::uint32_t, 3>& t : triangles) {
             if (++triangles_ > kMaxTriangles) {
                 error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
                 return false;
             }
-            for (std::uint32_t& v : t) {
+            std::array<std::uint32_t, 3>& corners = mesh.triangles.emplace_back();
+            for (std::size_t k = 0; k < 3; ++k) {
+                const std::uint32_t v = t[k];
                 if (used[v] == UINT32_MAX) {
                     used[v] = static_cast<std::uint32_t>(mesh.positions.size());
                     mesh.positions.push_back(
-                        {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]});
-                    if (!normals.empty())
+                        {positions.At(v, 0), positions.At(v, 1), positions.At(v, 2)});
+                    if (hasNormals)
                         mesh.normals.push_back(
-                            {normals[3 * v], normals[3 * v + 1], normals[3 * v + 2]});
+                            {normals.At(v, 0), normals.At(v, 1), normals.At(v, 2)});
                     if (texCoord >= 0)
-                        mesh.uvs.push_back({uvs[2 * v], uvs[2 * v + 1]});
+                        mesh.uvs.push_back({uvs.At(v, 0), uvs.At(v, 1)});
                     if (skinned)
-                        mesh.influences.push_back(Influences(jointSets, weightSets, v));
+                        Influences(jointSets, weightSets, v, mesh.influences.emplace_back());
                 }
-                v = used[v];
+                corners[k] = used[v];
             }
-            mesh.triangles.push_back(t);
         }
         if (!mesh.triangles.empty())
             scene_.meshes.push_back(std::move(mesh));
@@ -262,6 +268,18 @@ class GeometryReader {
             out.resize(count);
             for (std::size_t i = 0; i < count; ++i)
                 out[i] = static_cast<std::uint32_t>(i);
+            return true;
+        }
+        if (PlainIndices(model_, p.indices)) {
+            if (!ReadPlainIndices(model_, p.indices, out, error))
+                return false;
+            for (const std::uint32_t index : out) {
+                if (index >= count) {
+                    error = "a primitive's index (" + std::to_string(index) +
+                            ") is out of range for its " + std::to_string(count) + " vertices";
+                    return false;
+                }
+            }
             return true;
         }
         std::vector<double> values;
@@ -290,8 +308,8 @@ class GeometryReader {
     // The scene skin of glTF skin `skinIndex` (made on first use) and the primitive's joint
     // and weight sets.
     bool ReadSkinning(int skinIndex, const tinygltf::Primitive& p, std::size_t count, int& skin,
-                      std::vector<std::vector<double>>& jointSets,
-                      std::vector<std::vector<double>>& weightSets, std::string& error) {
+                      std::vector<AccessorView>& jointSets, std::vector<AccessorView>& weightSets,
+                      std::string& error) {
         const auto known = skins_.find(skinIndex);
         if (known != skins_.end()) {
             skin = known->second;
@@ -308,7 +326,7 @@ class GeometryReader {
             const std::string weightName = "WEIGHTS_" + std::to_string(set);
             if (!Has(p, jointName) || !Has(p, weightName))
                 return true;
-            std::vector<double> j, w;
+            AccessorView j, w;
             if (!ReadAttribute(model_, p, jointName, TINYGLTF_TYPE_VEC4, count, j, error) ||
                 !ReadAttribute(model_, p, weightName, TINYGLTF_TYPE_VEC4, count, w, error)) {
                 return false;
@@ -321,12 +339,15 @@ class GeometryReader {
                 error = "a primitive's " + jointName + " are not unsigned bytes or shorts";
                 return false;
             }
-            for (double index : j) {
-                if (index >= static_cast<double>(joints)) {
-                    error = "a primitive's joint index (" +
-                            std::to_string(static_cast<int>(index)) +
-                            ") is out of range for its skin";
-                    return false;
+            for (std::size_t v = 0; v < count; ++v) {
+                for (int k = 0; k < 4; ++k) {
+                    const double index = j.At(v, k);
+                    if (index >= static_cast<double>(joints)) {
+                        error = "a primitive's joint index (" +
+                                std::to_string(static_cast<int>(index)) +
+                                ") is out of range for its skin";
+                        return false;
+                    }
                 }
             }
             jointSets.push_back(std::move(j));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <map>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -27,6 +28,12 @@ struct Exact {
     Blend blend;
     int heaviest = 0;  // the first listed of the heaviest
     std::vector<std::size_t> vertices;
+    Affine rest;  // B(rest) of the blend
+    // The vertices' box by its distinct corners, when checking them is cheaper than checking
+    // every vertex (and every position is finite); else none.
+    std::array<Vec3d, 8> corners{};
+    std::size_t cornerCount = 0;
+    Vec3d reach{};  // per axis: the largest magnitude of a coordinate in the box
 };
 
 // Exact sets that share a rounded (or, when rounding moved them too far, their exact) blend.
@@ -61,15 +68,25 @@ Affine BlendAt(const SkinPoses& skin, const Blend& b, std::size_t pose) {
     return sum;
 }
 
-// Normalised, duplicates summed; `heaviest` is the first listed of the heaviest.
+// Normalised, duplicates summed (each joint's weights and the total in the order listed);
+// `heaviest` is the first listed of the heaviest.
 Blend Normalise(const SkinnedVertex& v, int& heaviest) {
-    std::map<int, double> sums;
+    std::array<int, kMaxInfluences> joints{};
+    std::array<double, kMaxInfluences> sums{};
+    std::size_t count = 0;
     double total = 0, top = -1;
-    heaviest = v.influences[0].joint;
-    for (const SceneInfluence& influence : v.influences) {
+    heaviest = (*v.influences)[0].joint;
+    for (const SceneInfluence& influence : *v.influences) {
         if (!(influence.weight > 0) || !std::isfinite(influence.weight))
             continue;
-        sums[influence.joint] += influence.weight;
+        std::size_t k = 0;
+        while (k < count && joints[k] != influence.joint)
+            ++k;
+        if (k == count) {
+            joints[count] = influence.joint;
+            sums[count++] = 0;
+        }
+        sums[k] += influence.weight;
         total += influence.weight;
         if (influence.weight > top) {
             top = influence.weight;
@@ -84,11 +101,18 @@ Blend Normalise(const SkinnedVertex& v, int& heaviest) {
         b.weights[0] = 1;
         return b;
     }
-    for (const auto& [joint, weight] : sums) {
-        b.joints[b.count] = joint;
-        b.weights[b.count] = weight / total;
-        ++b.count;
+    // Ascending joints: an insertion sort of at most four.
+    for (std::size_t k = 1; k < count; ++k) {
+        for (std::size_t j = k; j > 0 && joints[j] < joints[j - 1]; --j) {
+            std::swap(joints[j], joints[j - 1]);
+            std::swap(sums[j], sums[j - 1]);
+        }
     }
+    for (std::size_t k = 0; k < count; ++k) {
+        b.joints[k] = joints[k];
+        b.weights[k] = sums[k] / total;
+    }
+    b.count = count;
     return b;
 }
 
@@ -138,6 +162,34 @@ double Distance(const Blend& x, const Blend& y) {
 
 using Motions = std::vector<Affine>;
 
+// Whether `d` moves no point of the exact set's box farther than sqrt(limit), as Fits computes
+// it for a vertex inside. |d p| is convex in p, so the box's corners bound it. Computed, each
+// coordinate of d p is off by at most 4 units in the last place of the sum of its terms'
+// magnitudes (`terms` bounds that sum over the box), so a vertex's computed distance is at
+// most a + b, a = √most·(1 + 1e-14), b = 4e-15·terms, and its computed square at most
+// (a + b)²·(1 + 1e-14). False also when a value is not finite.
+bool BoxWithin(const Affine& d, const Exact& exact, double limit) {
+    if (exact.cornerCount == 0)
+        return false;
+    double most = 0;
+    for (std::size_t c = 0; c < exact.cornerCount; ++c) {
+        const Vec3d q = d.Point(exact.corners[c]);
+        const double squared = q[0] * q[0] + q[1] * q[1] + q[2] * q[2];
+        if (!std::isfinite(squared))
+            return false;
+        most = std::max(most, squared);
+    }
+    double terms = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+        const double sum = std::abs(d.t[i]) + std::abs(d.a[i][0]) * exact.reach[0] +
+                           std::abs(d.a[i][1]) * exact.reach[1] +
+                           std::abs(d.a[i][2]) * exact.reach[2];
+        terms = std::max(terms, sum);
+    }
+    // Bounded without the root, as 2ab <= 1e-6·a² + 1e6·b², with room for this line's rounding.
+    return most * (1 + 1.1e-5) + 2.1e-22 * terms * terms <= limit;
+}
+
 struct Candidate {
     double distance;  // between the weights
     int joint;        // >= 0: a single joint's own node
@@ -184,19 +236,86 @@ class Builder {
   private:
     // Exact sets; single-joint vertices get their owner at once.
     void Collect(InfluenceSets& out) {
+        // The last two vertices' influences as given and where they went: neighbours mostly
+        // share them (a strip's vertices alternate between two rows), and the same influences
+        // always normalise alike.
+        struct Recent {
+            int skin = -1;
+            std::array<SceneInfluence, kMaxInfluences> influences{};
+            int joint = -1;         // >= 0: a single joint's
+            std::size_t exact = 0;  // otherwise
+        };
+        const auto same = [](const Recent& r, const SkinnedVertex& v) {
+            if (r.skin != v.skin)
+                return false;
+            for (std::size_t k = 0; k < kMaxInfluences; ++k) {
+                const SceneInfluence& a = r.influences[k];
+                const SceneInfluence& b = (*v.influences)[k];
+                if (a.joint != b.joint || !(a.weight == b.weight))
+                    return false;
+            }
+            return true;
+        };
+        std::array<Recent, 2> recent;
         std::map<Blend, std::size_t> index;
         for (std::size_t v = 0; v < vertices_.size(); ++v) {
-            int heaviest = 0;
-            const Blend b = Normalise(vertices_[v], heaviest);
-            if (b.count == 1) {
-                out.owners[v] = {b.joints[0], -1};
-                continue;
+            const SkinnedVertex& vertex = vertices_[v];
+            if (!same(recent[0], vertex)) {
+                std::swap(recent[0], recent[1]);
+                if (!same(recent[0], vertex)) {
+                    int heaviest = 0;
+                    const Blend b = Normalise(vertex, heaviest);
+                    recent[0] = {vertex.skin, *vertex.influences, -1, 0};
+                    if (b.count == 1) {
+                        recent[0].joint = b.joints[0];
+                    } else {
+                        const auto [it, added] = index.try_emplace(b, exacts_.size());
+                        if (added)
+                            exacts_.push_back({b, heaviest, {}, {}, {}, 0, {}});
+                        recent[0].exact = it->second;
+                    }
+                }
             }
-            const auto [it, added] = index.try_emplace(b, exacts_.size());
-            if (added)
-                exacts_.push_back({b, heaviest, {}});
-            exacts_[it->second].vertices.push_back(v);
+            if (recent[0].joint >= 0)
+                out.owners[v] = {recent[0].joint, -1};
+            else
+                exacts_[recent[0].exact].vertices.push_back(v);
         }
+        for (Exact& exact : exacts_) {
+            exact.rest = BlendAt(Skin(exact.blend), exact.blend, 0);
+            Bound(exact);
+        }
+    }
+
+    // The box whose corners Fits may check instead of the vertices.
+    void Bound(Exact& exact) const {
+        Vec3d low = *vertices_[exact.vertices[0]].position, high = low;
+        for (const std::size_t v : exact.vertices) {
+            const Vec3d& p = *vertices_[v].position;
+            for (std::size_t i = 0; i < 3; ++i) {
+                if (!std::isfinite(p[i]))
+                    return;
+                low[i] = std::min(low[i], p[i]);
+                high[i] = std::max(high[i], p[i]);
+            }
+        }
+        std::size_t corners = 1;
+        for (std::size_t i = 0; i < 3; ++i)
+            corners *= low[i] == high[i] ? 1 : 2;
+        if (corners >= exact.vertices.size())
+            return;
+        for (const double x : {low[0], high[0]}) {
+            for (const double y : {low[1], high[1]}) {
+                for (const double z : {low[2], high[2]}) {
+                    const Vec3d corner = {x, y, z};
+                    const auto end = exact.corners.begin() + exact.cornerCount;
+                    if (std::find(exact.corners.begin(), end, corner) == end)
+                        exact.corners[exact.cornerCount++] = corner;
+                }
+            }
+        }
+        for (std::size_t i = 0; i < 3; ++i)
+            exact.reach[i] = std::max(std::abs(low[i]), std::abs(high[i]));
     }
 
     // Rounds, groups the equal, then merges the near ones; fills sets and owners. False, at
@@ -230,7 +349,6 @@ class Builder {
             return groups[x].vertexCount > groups[y].vertexCount;
         });
         setBlends_.clear();
-        setMotions_.clear();
         std::map<std::pair<int, int>, std::vector<std::size_t>> setsWithJoint;
         for (const std::size_t g : order) {
             const Group& group = groups[g];
@@ -249,28 +367,24 @@ class Builder {
             set.skin = group.blend.skin;
             for (std::size_t k = 0; k < group.blend.count; ++k)
                 set.influences.push_back({group.blend.joints[k], group.blend.weights[k]});
-            set.blended.reserve(poses_);
-            for (std::size_t pose = 0; pose < poses_; ++pose)
-                set.blended.push_back(BlendAt(Skin(group.blend), group.blend, pose));
-            if (!Invert(set.blended[0], set.inverseRest)) {
+            Motions* motions = MotionsOf(group.blend);
+            if (motions == nullptr) {
                 for (const std::size_t e : group.members) {
                     Assign(exacts_[e], {exacts_[e].heaviest, -1}, out);
                     singular_ += exacts_[e].vertices.size();
                 }
                 continue;
             }
+            set.motions = std::move(*motions);  // not needed again in this round
             const int id = static_cast<int>(out.sets.size());
             for (std::size_t k = 0; k < group.blend.count; ++k)
                 setsWithJoint[{group.blend.skin, group.blend.joints[k]}].push_back(out.sets.size());
             setBlends_.push_back(group.blend);
-            Motions& motions = setMotions_.emplace_back();
-            motions.reserve(poses_);
-            for (std::size_t pose = 0; pose < poses_; ++pose)
-                motions.push_back(set.Motion(pose));
             out.sets.push_back(std::move(set));
             for (const std::size_t e : group.members)
                 Assign(exacts_[e], {-1, id}, out);
         }
+        blendMotions_.clear();
         return true;
     }
 
@@ -309,7 +423,7 @@ class Builder {
                 single.weights[0] = 1;
                 motions = MotionsOf(single);
             } else {
-                motions = &setMotions_[static_cast<std::size_t>(candidate.set)];
+                motions = &out.sets[static_cast<std::size_t>(candidate.set)].motions;
             }
             if (motions == nullptr)
                 continue;
@@ -325,19 +439,18 @@ class Builder {
         return false;
     }
 
-    // B(t)·B(rest)⁻¹ at every pose; null when B(rest) is singular. A single joint's are kept;
-    // any other blend's last only until the next call.
-    const Motions* MotionsOf(const Blend& b) {
+    // B(t)·B(rest)⁻¹ at every pose; null when B(rest) is singular. Made once: a single joint's
+    // for good, any other blend's for this round of Merge (a set made of it takes them).
+    Motions* MotionsOf(const Blend& b) {
         Motions& motions = b.count == 1 ? jointMotions_[static_cast<std::size_t>(b.skin)]
                                                        [static_cast<std::size_t>(b.joints[0])]
-                                        : scratch_;
-        if (b.count == 1 && !motions.empty())
+                                        : blendMotions_[b];
+        if (!motions.empty())
             return &motions;
         const SkinPoses& skin = Skin(b);
         Affine inverseRest;
         if (!Invert(BlendAt(skin, b, 0), inverseRest))
             return nullptr;
-        motions.clear();
         motions.reserve(poses_);
         for (std::size_t pose = 0; pose < poses_; ++pose)
             motions.push_back(BlendAt(skin, b, pose) * inverseRest);
@@ -345,19 +458,30 @@ class Builder {
     }
 
     // Whether moving the exact set's vertices from their rest positions by `motions` keeps
-    // each within the tolerance of where its own influences put it, at every pose.
-    bool Fits(const Motions& motions, const Exact& exact, double tolerance) const {
+    // each within the tolerance of where its own influences put it, at every pose. The pose
+    // that failed last is tried first: a candidate that does not fit mostly fails there too.
+    bool Fits(const Motions& motions, const Exact& exact, double tolerance) {
         const SkinPoses& skin = Skin(exact.blend);
-        const Affine rest = BlendAt(skin, exact.blend, 0);
         const double limit = tolerance * tolerance;
-        for (std::size_t pose = 1; pose < poses_; ++pose) {
-            Affine difference = motions[pose] * rest;
+        const auto within = [&](std::size_t pose) {
+            Affine difference = motions[pose] * exact.rest;
             AddTo(difference, BlendAt(skin, exact.blend, pose), -1);
+            if (BoxWithin(difference, exact, limit))
+                return true;
             for (const std::size_t v : exact.vertices) {
-                const Vec3d d = difference.Point(vertices_[v].position);
+                const Vec3d d = difference.Point(*vertices_[v].position);
                 const double squared = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
                 if (!(squared <= limit))
                     return false;
+            }
+            return true;
+        };
+        if (poses_ > 1 && !within(failedPose_))
+            return false;
+        for (std::size_t pose = 1; pose < poses_; ++pose) {
+            if (pose != failedPose_ && !within(pose)) {
+                failedPose_ = pose;
+                return false;
             }
         }
         return true;
@@ -374,14 +498,14 @@ class Builder {
     std::span<const SkinPoses> skins_;
     std::size_t poses_;
     std::vector<Exact> exacts_;
-    std::vector<Blend> setBlends_;     // per set made so far
-    std::vector<Motions> setMotions_;  // likewise
-    Motions scratch_;
+    std::vector<Blend> setBlends_;  // per set made so far
     std::vector<Candidate> candidates_;
     std::vector<std::size_t> seenStamps_;  // per set: the last Join that listed it
     std::size_t stamp_ = 0;
     std::vector<std::vector<Motions>> jointMotions_;  // per skin, per joint; filled when used
+    std::map<Blend, Motions> blendMotions_;           // other blends' in this round
     std::size_t singular_ = 0, overflow_ = 0;         // vertices sent to their heaviest joint
+    std::size_t failedPose_ = 1;                      // the pose at which Fits last failed
 };
 
 }  // namespace
@@ -408,7 +532,7 @@ bool BuildInfluenceSets(std::span<const SkinnedVertex> vertices, std::span<const
             error = "a skinned vertex names a skin that does not exist";
             return false;
         }
-        for (const SceneInfluence& influence : v.influences) {
+        for (const SceneInfluence& influence : *v.influences) {
             if (influence.joint < 0 || static_cast<std::size_t>(influence.joint) >=
                                            skins[static_cast<std::size_t>(v.skin)].joints) {
                 error = "a skinned vertex names a joint its skin does not have";
@@ -420,16 +544,12 @@ bool BuildInfluenceSets(std::span<const SkinnedVertex> vertices, std::span<const
     return true;
 }
 
-std::vector<SceneInfluence> NormalisedInfluences(const SkinnedVertex& vertex) {
+bool IsBlended(const SkinnedVertex& vertex) {
     int heaviest = 0;
-    const Blend b = Normalise(vertex, heaviest);
-    std::vector<SceneInfluence> out;
-    for (std::size_t k = 0; k < b.count; ++k)
-        out.push_back({b.joints[k], b.weights[k]});
-    return out;
+    return Normalise(vertex, heaviest).count > 1;
 }
 
 Affine SetNodeTransform(const InfluenceSet& set, std::size_t pose, const Affine& placement,
                         const Affine& inversePlacement) {
-    return placement * set.Motion(pose) * inversePlacement;
+    return placement * set.motions[pose] * inversePlacement;
 }

@@ -32,21 +32,21 @@ struct SkinPoses {
     }
 };
 
+// Where a skinned vertex's data lies (a mesh's arrays): a large model has hundreds of
+// thousands of them, which are not copied.
 struct SkinnedVertex {
     int skin = 0;  // index into the skins given with the vertices
-    std::array<SceneInfluence, kMaxInfluences> influences;  // joints index the skin's joints
-    Vec3d position = {0, 0, 0};                             // as the mesh has it, unskinned
+    const std::array<SceneInfluence, kMaxInfluences>* influences;  // joints: the skin's joints
+    const Vec3d* position;                                         // as the mesh has it, unskinned
 };
 
 // A set of influences that has its own node.
 struct InfluenceSet {
     int skin = 0;
     std::vector<SceneInfluence> influences;  // distinct joints by index, weights > 0 summing to 1
-    std::vector<Affine> blended;             // B at every pose, rest first
-    Affine inverseRest;                      // B(rest)⁻¹
-
-    // How the set moves its vertices from their rest positions: B(t)·B(rest)⁻¹.
-    Affine Motion(std::size_t pose) const { return blended[pose] * inverseRest; }
+    // How the set moves its vertices from their rest positions, B(t)·B(rest)⁻¹, at every pose,
+    // rest first.
+    std::vector<Affine> motions;
 };
 
 // What moves a vertex: one joint of its skin (its node is the joint's node), or a set.
@@ -61,9 +61,9 @@ struct InfluenceSets {
     std::vector<std::string> notes;   // for the converter's notes, one line each
 };
 
-// A vertex's influences as the sets see them: distinct joints in ascending order, weights > 0
-// summing to 1 (a vertex with no weight: its first listed joint alone).
-std::vector<SceneInfluence> NormalisedInfluences(const SkinnedVertex& vertex);
+// Whether the vertex's influences, as the sets see them, name more than one joint: a weight
+// > 0 on each, duplicates summed (a vertex with no weight follows its first listed joint).
+bool IsBlended(const SkinnedVertex& vertex);
 
 // Groups the vertices by influences. `tolerance` is in the positions' units (0.1% of the
 // model's height). A vertex's weights are made to sum to 1 (a vertex with none follows its

@@ -31,7 +31,7 @@ bool ImportModelFile(const std::string& path, const ImportOptions& options, Impo
 bool ImportModelBytes(std::span<const unsigned char> bytes, const std::string& baseDir,
                       const ImportOptions& options, ImportedFolder& out, std::string& error);
 // Any reader's scene through the shared steps (pose, placement, names, sampling, limits) and
-// the writer.
+// the writer. The scene's meshes are released once they are read.
 bool ConvertScene(Scene& scene, const ImportOptions& options, ImportedFolder& out,
                   std::string& error);
 // FOLDER new or empty; on failure nothing is left in it.

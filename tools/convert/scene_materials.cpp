@@ -59,16 +59,14 @@ MaterialSet BuildMaterials(const Scene& scene, const RestMesh& mesh, FileStems& 
     set.texture.assign(scene.materials.size() + 1, -1);
     // The same image with the same factor makes one texture.
     std::map<std::tuple<int, double, double, double>, int> textures;
-    for (const RestTriangle& t : mesh.triangles) {
-        const auto slot = static_cast<std::size_t>(t.material + 1);
-        if (set.material[slot] >= 0)
-            continue;
+    for (const int material : mesh.materials) {
+        const auto slot = static_cast<std::size_t>(material + 1);
         set.material[slot] = static_cast<int>(set.materials.size());
-        if (t.material < 0) {
+        if (material < 0) {
             set.materials.push_back(GameMaterial(SceneMaterial{}));
             continue;
         }
-        const SceneMaterial& m = scene.materials[static_cast<std::size_t>(t.material)];
+        const SceneMaterial& m = scene.materials[static_cast<std::size_t>(material)];
         set.materials.push_back(GameMaterial(m));
         if (m.image < 0)
             continue;

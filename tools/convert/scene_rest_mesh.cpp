@@ -37,20 +37,31 @@ std::vector<Affine> RestJoints(const SceneSkin& skin, const std::vector<Affine>&
     return joints;
 }
 
-// Vertex v of a mesh at rest: rigid on its node, or blended over its joints and owned by the
-// heaviest (the first of equals).
-RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Affine& world,
-                 const std::vector<Affine>& joints, std::size_t v) {
+// How a mesh's vertices are moved at rest: by its node's world transform, or by its joints.
+struct Movers {
+    std::vector<Affine> points;     // the world transform alone for a rigid mesh
+    std::vector<NormalTurn> turns;  // likewise, for the normals
+};
+
+// Vertex v of scene mesh `m` at rest, written into `out` (but for its normal): rigid on its
+// node, or blended over its joints and owned by the heaviest (the first of equals). Gives its
+// normal as moved, not yet of unit length.
+Vec3d Place(const Scene& scene, std::size_t m, const Movers& movers, std::size_t v,
+            RestVertex& out) {
+    const SceneMesh& mesh = scene.meshes[m];
     const Vec3d& p = mesh.positions[v];
     const Vec3d n = mesh.normals.empty() ? Vec3d{0, 0, 0} : mesh.normals[v];
-    if (mesh.skin < 0)
-        return {world.Point(p), world.Normal(n), mesh.node, -1, {}, {0, 0, 0}};
+    if (mesh.skin < 0) {
+        out.position = movers.points[0].Point(p);
+        out.node = mesh.node;
+        return movers.turns[0](n);
+    }
     double total = 0, heaviest = -1;
     std::size_t owner = 0;
     Vec3d position = {0, 0, 0}, normal = {0, 0, 0};
     const auto add = [&](std::size_t joint, double weight) {
-        const Vec3d q = joints[joint].Point(p);
-        const Vec3d m = joints[joint].Normal(n);
+        const Vec3d q = movers.points[joint].Point(p);
+        const Vec3d m = movers.turns[joint](n);
         for (std::size_t i = 0; i < 3; ++i) {
             position[i] += weight * q[i];
             normal[i] += weight * m[i];
@@ -74,10 +85,17 @@ RestVertex Place(const Scene& scene, const SceneMesh& mesh, const Affine& world,
         add(owner, 1.0);
         total = 1;
     }
-    for (double& c : position)
-        c /= total;
-    const SceneSkin& skin = scene.skins[static_cast<std::size_t>(mesh.skin)];
-    return {position, normal, skin.joints[owner], mesh.skin, mesh.influences[v], p};
+    for (std::size_t i = 0; i < 3; ++i)
+        out.position[i] = position[i] / total;
+    out.node = scene.skins[static_cast<std::size_t>(mesh.skin)].joints[owner];
+    out.skin = mesh.skin;
+    out.mesh = static_cast<int>(m);
+    out.vertex = static_cast<std::uint32_t>(v);
+    return normal;
+}
+
+Vec3 Single(const Vec3d& v) {
+    return {static_cast<float>(v[0]), static_cast<float>(v[1]), static_cast<float>(v[2])};
 }
 
 class RestMeshBuilder {
@@ -85,35 +103,30 @@ class RestMeshBuilder {
     RestMeshBuilder(const Scene& scene, const std::vector<Affine>& restWorlds, RestMesh& out)
         : scene_(scene), restWorlds_(restWorlds), out_(out) {}
 
-    bool Mesh(const SceneMesh& mesh, std::string& error) {
+    bool Mesh(std::size_t m, std::string& error) {
+        const SceneMesh& mesh = scene_.meshes[m];
         const std::size_t count = mesh.positions.size();
         const Affine& world =
             mesh.skin >= 0 ? Affine{} : restWorlds_[static_cast<std::size_t>(mesh.node)];
-        const std::vector<Affine> joints =
+        Movers movers;
+        movers.points =
             mesh.skin >= 0
                 ? RestJoints(scene_.skins[static_cast<std::size_t>(mesh.skin)], restWorlds_)
-                : std::vector<Affine>{};
+                : std::vector<Affine>{world};
+        for (const Affine& m : movers.points)
+            movers.turns.emplace_back(m);
         // A mirroring transform turns counter-clockwise front faces clockwise.
         const bool mirrored = mesh.skin < 0 && world.Determinant() < 0;
         const bool textured = !mesh.uvs.empty();
 
         const bool sharing = !mesh.normals.empty();
         std::vector<int> shared(sharing ? count : 0, -1);
-        // Each vertex is placed (and skinned) once, however many triangles share it: a shared
-        // one is found where it was written, the others are kept aside.
+        // Each vertex is placed (and skinned) once, however many triangles use it: a shared
+        // one is written where it stays, at its first use; without normals every corner is a
+        // vertex of its own, copied from a placed one kept aside. Everything is written where
+        // it lies: a copy of one built aside stalls on its partial writes.
         std::vector<RestVertex> placed(sharing ? 0 : count);
         std::vector<bool> isPlaced(sharing ? 0 : count, false);
-        const auto placeOnce = [&](std::size_t v) {
-            if (sharing) {
-                return shared[v] >= 0 ? out_.vertices[static_cast<std::size_t>(shared[v])]
-                                      : Place(scene_, mesh, world, joints, v);
-            }
-            if (!isPlaced[v]) {
-                placed[v] = Place(scene_, mesh, world, joints, v);
-                isPlaced[v] = true;
-            }
-            return placed[v];
-        };
         for (std::array<std::uint32_t, 3> t : mesh.triangles) {
             if (mirrored)
                 std::swap(t[1], t[2]);
@@ -121,44 +134,53 @@ class RestMeshBuilder {
                 error = "the model has more than " + std::to_string(kMaxTriangles) + " triangles";
                 return false;
             }
-            RestTriangle triangle{mesh.material, {}, textured, {}};
-            RestVertex corners[3];
+            RestTriangle& triangle = out_.triangles.emplace_back();
+            triangle.material = mesh.material;
+            triangle.textured = textured;
+            bool flat[3] = {};  // the corners that take the face's normal
             for (int k = 0; k < 3; ++k) {
                 const std::size_t v = t[static_cast<std::size_t>(k)];
-                corners[k] = placeOnce(v);
                 if (textured) {
-                    triangle.uv[k][0] = mesh.uvs[v][0];
-                    triangle.uv[k][1] = mesh.uvs[v][1];
+                    triangle.uv[k][0] = static_cast<float>(mesh.uvs[v][0]);
+                    triangle.uv[k][1] = static_cast<float>(mesh.uvs[v][1]);
+                }
+                if (sharing && shared[v] >= 0) {
+                    triangle.corners[k] = shared[v];
+                    continue;
+                }
+                if (out_.vertices.size() >= kMaxVertices) {
+                    error = "the model has more than " + std::to_string(kMaxVertices) + " vertices";
+                    return false;
+                }
+                triangle.corners[k] = static_cast<int>(out_.vertices.size());
+                RestVertex& vertex = out_.vertices.emplace_back();
+                if (sharing) {
+                    const std::optional<Vec3d> own = Unit(Place(scene_, m, movers, v, vertex));
+                    if (own)
+                        vertex.normal = Single(*own);
+                    flat[k] = !own;
+                    shared[v] = triangle.corners[k];
+                } else {
+                    if (!isPlaced[v]) {
+                        Place(scene_, m, movers, v, placed[v]);
+                        isPlaced[v] = true;
+                    }
+                    vertex = placed[v];
+                    flat[k] = true;
                 }
             }
             // The face's normal, made only when a corner needs it (most files have normals).
-            std::optional<Vec3d> flat;
-            const auto faceNormal = [&]() -> const Vec3d& {
-                if (!flat)
-                    flat =
-                        FaceNormal(corners[0].position, corners[1].position, corners[2].position);
-                return *flat;
-            };
-            for (int k = 0; k < 3; ++k) {
-                const std::size_t v = t[static_cast<std::size_t>(k)];
-                int* slot = mesh.normals.empty() ? nullptr : &shared[v];
-                if (slot == nullptr || *slot < 0) {
-                    if (out_.vertices.size() >= kMaxVertices) {
-                        error =
-                            "the model has more than " + std::to_string(kMaxVertices) + " vertices";
-                        return false;
-                    }
-                    const std::optional<Vec3d> own =
-                        slot == nullptr ? std::nullopt : Unit(corners[k].normal);
-                    corners[k].normal = own ? *own : faceNormal();
-                    out_.vertices.push_back(corners[k]);
-                    if (slot != nullptr)
-                        *slot = static_cast<int>(out_.vertices.size() - 1);
+            if (flat[0] || flat[1] || flat[2]) {
+                const auto at = [&](int k) -> const Vec3d& {
+                    return out_.vertices[static_cast<std::size_t>(triangle.corners[k])].position;
+                };
+                const Vec3 normal = Single(FaceNormal(at(0), at(1), at(2)));
+                for (int k = 0; k < 3; ++k) {
+                    if (flat[k])
+                        out_.vertices[static_cast<std::size_t>(triangle.corners[k])].normal =
+                            normal;
                 }
-                triangle.corners[k] =
-                    slot != nullptr ? *slot : static_cast<int>(out_.vertices.size() - 1);
             }
-            out_.triangles.push_back(triangle);
         }
         return true;
     }
@@ -181,9 +203,14 @@ bool BuildRestMesh(const Scene& scene, const std::vector<Affine>& restWorlds, Re
     }
     out.triangles.reserve(std::min(triangles, kMaxTriangles));
     out.vertices.reserve(std::min(vertices, kMaxVertices));
-    for (const SceneMesh& mesh : scene.meshes) {
-        if (!builder.Mesh(mesh, error))
+    for (std::size_t m = 0; m < scene.meshes.size(); ++m) {
+        const std::size_t before = out.triangles.size();
+        if (!builder.Mesh(m, error))
             return false;
+        const int material = scene.meshes[m].material;
+        if (out.triangles.size() > before &&
+            std::find(out.materials.begin(), out.materials.end(), material) == out.materials.end())
+            out.materials.push_back(material);
     }
     if (out.triangles.empty()) {
         error = "the default scene has no triangles";

@@ -5,8 +5,9 @@
 
 namespace {
 
-SkinnedVertex Skinned(const RestVertex& v) {
-    return {v.skin, v.influences, v.meshPosition};
+SkinnedVertex Skinned(const Scene& scene, const RestVertex& v) {
+    const SceneMesh& mesh = scene.meshes[static_cast<std::size_t>(v.mesh)];
+    return {v.skin, &mesh.influences[v.vertex], &mesh.positions[v.vertex]};
 }
 
 // Every skin's Jᵢ·IBMᵢ at the worlds given, appended as one more pose.
@@ -26,14 +27,13 @@ bool BuildSkinBlend(const Scene& scene, const RestMesh& rest, const std::vector<
                     double tolerance, std::size_t maxSets, SkinBlend& out, std::string& error) {
     out = {};
     out.node.resize(rest.vertices.size());
-    out.influences.resize(rest.vertices.size());
     bool blended = false;
-    std::size_t joints = 0;
+    std::size_t joints = 0, skinnedCount = 0;
     for (std::size_t v = 0; v < rest.vertices.size(); ++v) {
         out.node[v] = rest.vertices[v].node;
         if (rest.vertices[v].skin >= 0) {
-            out.influences[v] = NormalisedInfluences(Skinned(rest.vertices[v]));
-            blended |= out.influences[v].size() > 1;
+            ++skinnedCount;
+            blended = blended || IsBlended(Skinned(scene, rest.vertices[v]));
         }
     }
     if (!blended)
@@ -69,9 +69,11 @@ bool BuildSkinBlend(const Scene& scene, const RestMesh& rest, const std::vector<
     // Only skinned vertices take part; their indices map back to the rest mesh's.
     std::vector<SkinnedVertex> skinned;
     std::vector<std::size_t> restIndex;
+    skinned.reserve(skinnedCount);
+    restIndex.reserve(skinnedCount);
     for (std::size_t v = 0; v < rest.vertices.size(); ++v) {
         if (rest.vertices[v].skin >= 0) {
-            skinned.push_back(Skinned(rest.vertices[v]));
+            skinned.push_back(Skinned(scene, rest.vertices[v]));
             restIndex.push_back(v);
         }
     }

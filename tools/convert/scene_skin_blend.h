@@ -14,8 +14,6 @@ struct SkinBlend {
     std::vector<SkinPoses> poses;  // per skin; empty when no vertex is blended
     InfluenceSets sets;            // owners: per rest vertex (a rigid one's is unused)
     std::vector<int> node;         // per rest vertex: the scene node it follows, -1 for a set's
-    // Per rest vertex: its influences as the sets saw them (empty for a rigid vertex).
-    std::vector<std::vector<SceneInfluence>> influences;
 };
 
 // `frames`: the sampled frame count of every animation, in order (one still frame of the rest

@@ -60,7 +60,7 @@ void SetPoints(NodeSource& node, const Vec3d& origin, const Vec3d& forward, cons
 
 class Writer {
   public:
-    Writer(const Scene& scene, const ImportOptions& options, ImportedFolder& out)
+    Writer(Scene& scene, const ImportOptions& options, ImportedFolder& out)
         : scene_(scene), options_(options), out_(out) {}
 
     bool Run(std::string& error) {
@@ -71,6 +71,9 @@ class Writer {
         FindHand();
         if (!Blend(error))
             return false;
+        // Nothing reads the meshes again: a large model's arrays go now, so that what the
+        // conversion holds at once stays small (fresh memory is what it pays most for).
+        scene_.meshes.clear();
         if (tree_.nodes.size() > static_cast<std::size_t>(kMaxTracks)) {
             error = "the model has more than " + std::to_string(kMaxTracks) + " nodes that move it";
             return false;
@@ -81,6 +84,8 @@ class Writer {
         std::vector<std::pair<std::string, std::string>> animations;
         if (!Animations(animations, error))
             return false;
+        for (InfluenceSet& set : blend_.sets.sets)
+            std::vector<Affine>().swap(set.motions);  // sampled: likewise not read again
         return Finish(mesh, animations, error);
     }
 
@@ -137,8 +142,11 @@ class Writer {
         for (const RestVertex& v : rest_.vertices) {
             box.Add(v.position);
             wanted[static_cast<std::size_t>(v.node)] = true;
-            for (const SceneInfluence& influence : v.influences) {
-                if (v.skin >= 0 && influence.weight > 0)
+            if (v.skin < 0)
+                continue;
+            for (const SceneInfluence& influence :
+                 scene_.meshes[static_cast<std::size_t>(v.mesh)].influences[v.vertex]) {
+                if (influence.weight > 0)
                     wanted[jointNode(v, influence)] = true;
             }
         }
@@ -248,32 +256,13 @@ class Writer {
         mesh.materials = std::move(set.materials);
         mesh.textures = std::move(set.textures);
         textureFiles_ = std::move(set.files);
+        materialOf_ = std::move(set.material);
+        textureOf_ = std::move(set.texture);
         mesh.vertices.reserve(rest_.vertices.size());
         mesh.normals.reserve(rest_.vertices.size());
-        mesh.faces.reserve(rest_.triangles.size());
         for (const RestVertex& v : rest_.vertices) {
             mesh.vertices.push_back(ToVec3(placement_.Point(v.position)));
-            mesh.normals.push_back(ToVec3(v.normal));  // a uniform scale keeps directions
-        }
-        for (const RestTriangle& t : rest_.triangles) {
-            const auto slot = static_cast<std::size_t>(t.material + 1);
-            FaceSource face;
-            face.material = set.material[slot];
-            for (int k = 0; k < 4; ++k) {
-                face.vertex[k] = face.normal[k] = t.corners[std::min(k, 2)];
-            }
-            if (t.textured && set.texture[slot] >= 0) {
-                LayerSource layer;
-                layer.textureIndex = set.texture[slot];
-                for (int k = 0; k < 4; ++k) {
-                    // The scene's v as it is: the loader flips it and the texture's rows go up
-                    // from the image's bottom, which shows the image upright.
-                    layer.uv[k][0] = static_cast<float>(t.uv[std::min(k, 2)][0]);
-                    layer.uv[k][1] = static_cast<float>(t.uv[std::min(k, 2)][1]);
-                }
-                face.layers.push_back(layer);
-            }
-            mesh.faces.push_back(std::move(face));
+            mesh.normals.push_back(v.normal);  // a uniform scale keeps directions
         }
         for (const ActorNode& node : tree_.nodes)
             mesh.AddNode(node.name, node.parent);
@@ -299,6 +288,25 @@ class Writer {
         if (!gunCarried)
             GunPoints(mesh.nodes[static_cast<std::size_t>(tree_.gun)]);
         return mesh;
+    }
+
+    // A rest triangle as the mesh file's face: its corners' vertices and normals share indices.
+    void Face(const RestTriangle& t, FaceSource& face) const {
+        const auto slot = static_cast<std::size_t>(t.material + 1);
+        face.material = materialOf_[slot];
+        for (int k = 0; k < 4; ++k) {
+            face.vertex[k] = face.normal[k] = t.corners[std::min(k, 2)];
+        }
+        if (t.textured && textureOf_[slot] >= 0) {
+            LayerSource& layer = face.layers.emplace_back();
+            layer.textureIndex = textureOf_[slot];
+            for (int k = 0; k < 4; ++k) {
+                // The scene's v as it is: the loader flips it and the texture's rows go up
+                // from the image's bottom, which shows the image upright.
+                layer.uv[k][0] = t.uv[std::min(k, 2)][0];
+                layer.uv[k][1] = t.uv[std::min(k, 2)][1];
+            }
+        }
     }
 
     // Attachment points the model carries (ours, from an export) keep their place at rest.
@@ -366,18 +374,31 @@ class Writer {
         AnimationSource out;
         out.name = name;
         for (const ActorNode& node : tree_.nodes) {
-            if (node.HasTrack())
+            if (node.HasTrack()) {
                 out.tracks.push_back({node.name, {}});
+                out.tracks.back().keys.reserve(static_cast<std::size_t>(frames));
+            }
         }
-        for (int f = 0; f < frames; ++f) {
-            FrameWorlds(scene_, animation, f, locals_, worlds_);
+        // Nodes frame by frame, as each frame's worlds are made; a set's keys depend on its own
+        // matrices alone, so its track is made whole, reading them in order.
+        const auto eachTrack = [&](const auto& make) {
             std::size_t track = 0;
             for (std::size_t a = 0; a < tree_.nodes.size(); ++a) {
                 if (tree_.nodes[a].HasTrack())
-                    out.tracks[track++].keys.push_back(
-                        Key(a, firstPose + static_cast<std::size_t>(f)));
+                    make(a, out.tracks[track++].keys);
             }
+        };
+        for (int f = 0; f < frames; ++f) {
+            FrameWorlds(scene_, animation, f, locals_, worlds_);
+            eachTrack([&](std::size_t a, std::vector<Transform>& keys) {
+                if (tree_.nodes[a].set < 0)
+                    keys.push_back(Key(a, firstPose + static_cast<std::size_t>(f)));
+            });
         }
+        eachTrack([&](std::size_t a, std::vector<Transform>& keys) {
+            for (int f = 0; tree_.nodes[a].set >= 0 && f < frames; ++f)
+                keys.push_back(Key(a, firstPose + static_cast<std::size_t>(f)));
+        });
         return out;
     }
 
@@ -416,8 +437,7 @@ class Writer {
     }
 
     bool Finish(const MeshSource& mesh,
-                const std::vector<std::pair<std::string, std::string>>& animations,
-                std::string& error) {
+                std::vector<std::pair<std::string, std::string>>& animations, std::string& error) {
         if (mesh.textures.size() > static_cast<std::size_t>(kMaxTextures)) {
             error = "the model has more than " + std::to_string(kMaxTextures) + " textures";
             return false;
@@ -434,7 +454,10 @@ class Writer {
             error = "the model's coordinates are too large for single precision";
             return false;
         }
-        std::optional<std::string> meshBytes = MeshFileBytes(mesh);
+        std::optional<std::string> record = SkinRecordBytes();
+        std::optional<std::string> meshBytes = MeshFileBytes(
+            mesh, {rest_.triangles.size(),
+                   [&](std::size_t i, FaceSource& face) { Face(rest_.triangles[i], face); }});
         if (!meshBytes) {
             error = "the mesh cannot be written";
             return false;
@@ -451,10 +474,10 @@ class Writer {
         out_.files.clear();
         out_.files.emplace_back(kRobotDescriptorFile, descriptor);
         out_.files.emplace_back(kMeshFile, std::move(*meshBytes));
-        if (std::optional<std::string> record = SkinRecordBytes())
+        if (record)
             out_.files.emplace_back(SkinRecordName(kMeshFile), std::move(*record));
-        for (const auto& file : animations)
-            out_.files.push_back(file);
+        for (auto& file : animations)
+            out_.files.push_back(std::move(file));
         for (auto& file : textureFiles_)
             out_.files.push_back(std::move(file));
         for (ContentFile& file : GunAndStatsFiles())
@@ -515,7 +538,7 @@ class Writer {
         std::vector<int> path;  // from the node up to just below the parent
     };
 
-    const Scene& scene_;
+    Scene& scene_;
     const ImportOptions& options_;
     ImportedFolder& out_;
     std::vector<Affine> restWorlds_;
@@ -526,6 +549,7 @@ class Writer {
     std::vector<KeyParts> keyParts_;
     FileStems stems_;
     std::vector<std::pair<std::string, std::string>> textureFiles_;
+    std::vector<int> materialOf_, textureOf_;  // per scene material + 1: the game's (MaterialSet)
     std::vector<Affine> locals_, worlds_;
     std::vector<int> frameCounts_;  // per animation, or the one still frame
     std::optional<HandChoice> hand_;

@@ -159,6 +159,8 @@ std::size_t MaxSkinRecordSize(std::size_t vertexCount, std::size_t nodeCount) {
 
 std::string EncodeSkinRecord(const SkinRecord& record) {
     ByteWriter out;
+    out.Reserve(MaxSkinRecordSize(record.influences.size(), record.joints.size()) +
+                record.setNodes.size() * kNameSize);
     for (const char c : kMagic)
         out.U8(static_cast<std::uint8_t>(c));
     out.I16(static_cast<std::int16_t>(kVersion));
@@ -176,17 +178,22 @@ std::string EncodeSkinRecord(const SkinRecord& record) {
     for (const std::string& name : record.setNodes)
         out.String(name);
     out.I32(static_cast<std::int32_t>(record.influences.size()));
+    // A vertex's record gathered and appended at once: a large model has hundreds of
+    // thousands of them.
+    char bytes[kVertexSize];
     for (const auto& influences : record.influences) {
-        std::uint8_t count = 0;
-        for (const SkinInfluence& influence : influences)
-            count += influence.weight != 0 ? 1 : 0;
-        out.U8(count);
+        char* at = bytes + 1;
         for (const SkinInfluence& influence : influences) {
             if (influence.weight == 0)
                 continue;
-            out.I16(static_cast<std::int16_t>(influence.joint));
-            out.F32(influence.weight);
+            const auto joint = static_cast<std::uint16_t>(influence.joint);
+            at[0] = static_cast<char>(joint & 0xFF);
+            at[1] = static_cast<char>(joint >> 8);
+            ByteWriter::PutF32(at + 2, influence.weight);
+            at += 6;
         }
+        bytes[0] = static_cast<char>((at - bytes - 1) / 6);
+        out.Append(bytes, static_cast<std::size_t>(at - bytes));
     }
     return out.Take();
 }
