@@ -286,6 +286,10 @@ bool ViewAccessor(const tinygltf::Model& model, int index, int type, AccessorVie
 
 bool ReadPlainIndices(const tinygltf::Model& model, int index, std::vector<std::uint32_t>& out,
                       std::string& error) {
+    if (!PlainIndices(model, index)) {
+        error = "accessor " + std::to_string(index) + " does not hold plain indices";
+        return false;
+    }
     const tinygltf::Accessor* a = CheckAccessor(model, index, TINYGLTF_TYPE_SCALAR, error);
     if (a == nullptr)
         return false;
